@@ -1,0 +1,63 @@
+// How the core talks to the user: message boxes of the numbered kinds, status-bar
+// panels, progress, event processing while waiting, and the Esc stop request.
+// The program implements it with Qt, the command-line tool with the terminal,
+// tests with a scripted fake.
+#pragma once
+#include <string>
+
+namespace zul {
+
+// Message kinds of ShowMessageBox.
+enum MessageKind {
+    kMsgError = 1,          // "Ошибка"
+    kMsgInputError = 2,     // "Ошибка ввода параметров"
+    kMsgQuestion = 3,       // yes / no
+    kMsgWarning = 4,        // "(см. текущее состояние контроллера)"
+    kMsgExchangeResult = 5, // "Результат обмена с устройством"
+    kMsgPlain = 6,
+    kMsgRetry = 7,          // "Повторить попытку?"
+    kMsgDayReport = 8,
+    kMsgArchiveDatesInfo = 9,
+    kMsgArchiveDatesQuestion = 10,
+    kMsgNoCertificate = 11,
+};
+
+// A status bar with numbered panels (texts in UTF-8).
+class StatusBar {
+public:
+    virtual ~StatusBar() = default;
+    virtual void SetPanelText(int panel, const std::string& text) = 0;
+    virtual std::string PanelText(int panel) const = 0;
+    virtual void Repaint() {}
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    // Shows a modal two-line message box of the given kind; returns the answer
+    // flag: true when closed with "Да", false otherwise.
+    virtual bool ShowMessageBox(int kind, const std::string& line1, const std::string& line2) = 0;
+    // The answer flag of the last message box.
+    bool answerFlag = false;
+    // Lets the window system handle pending events while the core waits.
+    virtual void ProcessEvents() {}
+    // True when the user asked to stop a running archive read (Esc).
+    virtual bool StopRequested() const { return false; }
+    // Progress of a long operation; max 0 hides it.
+    virtual void SetProgress(int /*value*/, int /*max*/) {}
+};
+
+// A status bar that only keeps its texts (command-line tool, tests, dialogs without a bar).
+class MemoryStatusBar : public StatusBar {
+public:
+    void SetPanelText(int panel, const std::string& text) override {
+        if (panel >= 0 && panel < kPanels) texts[panel] = text;
+    }
+    std::string PanelText(int panel) const override {
+        return panel >= 0 && panel < kPanels ? texts[panel] : std::string();
+    }
+    static constexpr int kPanels = 8;
+    std::string texts[kPanels];
+};
+
+}  // namespace zul
