@@ -1,0 +1,114 @@
+// RS-485 direction control: RTS goes up 2 ms before the frame and drops right
+// after its last character has left the line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "link/Qrtbox.h"
+
+namespace zul {
+namespace {
+
+// A line that records when RTS changes and when the write happens.
+class TimingPort : public SerialPort {
+public:
+    bool Open(int, int, int, int, int, int, int, bool, bool) override { return open = true; }
+    void Close() override { open = false; }
+    bool IsOpen() const override { return open; }
+    bool SetBaudRate(int b) override { baud = b; return true; }
+    bool Purge() override { return true; }
+    bool SetRts(bool on) override {
+        events.push_back({on ? 'U' : 'D', SystemClock::Instance().MonotonicNs()});
+        return true;
+    }
+    bool SetDtr(bool) override { return true; }
+    bool ClearErrors() override { return true; }
+    bool Write(const uint8_t*, size_t n) override {
+        events.push_back({'W', SystemClock::Instance().MonotonicNs()});
+        written = n;
+        return true;
+    }
+    int ReadSome(uint8_t*, size_t) override { return 0; }
+    bool WaitReadable(int ms) override {
+        SystemClock::Instance().WaitMs(ms);
+        return false;
+    }
+    std::string DevicePath() const override { return "timing"; }
+    struct Event { char what; int64_t t; };
+    std::vector<Event> events;
+    bool open = false;
+    int baud = 0;
+    size_t written = 0;
+};
+
+struct Observed {
+    int64_t upToWrite, writeToDown;
+};
+
+Observed OneExchange(int baud, int preambles, uint8_t kind, TimingPort** out = nullptr) {
+    Qrtbox box(1);
+    auto* port = new TimingPort;
+    box.port.reset(port);
+    box.linkKind = kind;
+    box.baudRate = baud;
+    box.preambleCount = uint8_t(preambles);
+    box.openPerExchange = 0;
+    box.attempts = 1;
+    box.replyTimeoutMs = 1;
+    box.OpenPort();
+    const uint8_t req[3] = {5, 0, 3};
+    box.Exchange(1, req, 0, 0);
+    Observed o{-1, -1};
+    int64_t up = -1, w = -1, down = -1;
+    for (auto& e : port->events) {
+        if (e.what == 'U' && up < 0) up = e.t;
+        if (e.what == 'W') w = e.t;
+        if (e.what == 'D' && w >= 0) down = e.t;
+    }
+    if (up >= 0 && w >= 0) o.upToWrite = w - up;
+    if (w >= 0 && down >= 0) o.writeToDown = down - w;
+    if (out) {
+        *out = new TimingPort(*port);
+    }
+    return o;
+}
+
+TEST(Rs485Timing, RtsHeldForTheFrameAndOneCharacterMore) {
+    struct Case { int baud; int preambles; };
+    for (Case c : {Case{9600, 0}, Case{1200, 3}, Case{38400, 255}}) {
+        const int n = c.preambles + 10;
+        const int64_t holdNs = int64_t((n + 1) * 10 * 1e9 / c.baud);
+        int withinOneMs = 0;
+        const int runs = 5;
+        for (int r = 0; r < runs; ++r) {
+            Observed o = OneExchange(c.baud, c.preambles, kLinkDirect);
+            ASSERT_GE(o.upToWrite, 0);
+            ASSERT_GE(o.writeToDown, 0);
+            EXPECT_GE(o.upToWrite, 2000000) << "RTS up at least 2 ms before the write";
+            // The release moment is counted from just before the write call.
+            EXPECT_GE(o.writeToDown, holdNs - 50000) << "baud " << c.baud << " preambles " << c.preambles;
+            if (o.writeToDown <= holdNs + 1000000 && o.upToWrite <= 3000000) ++withinOneMs;
+        }
+        // A preempted run may be late; the timing must hold on the rule, not by luck.
+        EXPECT_GE(withinOneMs, runs - 1) << "baud " << c.baud;
+    }
+}
+
+TEST(Rs485Timing, TelephoneLineNeverTouchesRts) {
+    TimingPort* seen = nullptr;
+    OneExchange(9600, 0, kLinkPhone, &seen);
+    ASSERT_NE(seen, nullptr);
+    int rts = 0, writes = 0;
+    for (auto& e : seen->events) {
+        rts += e.what == 'U' || e.what == 'D';
+        writes += e.what == 'W';
+    }
+    EXPECT_EQ(rts, 0);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(seen->baud, 9600);
+    delete seen;
+}
+
+}  // namespace
+}  // namespace zul
