@@ -129,7 +129,7 @@ bool PosixSerialPort::SetModemLine(int bit, bool on) {
 
 bool PosixSerialPort::SetRts(bool on) { return SetModemLine(TIOCM_RTS, on); }
 bool PosixSerialPort::SetDtr(bool on) { return SetModemLine(TIOCM_DTR, on); }
-bool PosixSerialPort::ClearErrors() { return fd_ >= 0; }
+bool PosixSerialPort::ClearComErrors() { return fd_ >= 0; }
 
 bool PosixSerialPort::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) return false;

@@ -20,7 +20,7 @@ std::string DefaultPortDevicePath(int portNumber);
 class PosixSerialPort : public SerialPort {
 public:
     ~PosixSerialPort() override;
-    bool Open(int portNumber, int baud, int dataBits, int parity, int stopBits,
+    bool OpenComPort(int portNumber, int baud, int dataBits, int parity, int stopBits,
               int inQueue, int outQueue, bool dtr, bool rts) override;
     // Opens a device path directly (same settings as Open).
     bool OpenPath(const std::string& path, int baud, int dataBits, int parity, int stopBits,
@@ -31,7 +31,7 @@ public:
     bool Purge() override;
     bool SetRts(bool on) override;
     bool SetDtr(bool on) override;
-    bool ClearErrors() override;
+    bool ClearComErrors() override;
     bool Write(const uint8_t* data, size_t n) override;
     int ReadSome(uint8_t* data, size_t max) override;
     bool WaitReadable(int timeoutMs) override;

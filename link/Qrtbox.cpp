@@ -107,7 +107,7 @@ bool Qrtbox::OpenPort() {
     bool got = false;
     // At least one try, then retry a busy port for the whole wait.
     do {
-        if (port->Open(portNumber, baudRate, 8, 0, 0, 1000, 1000, true, false)) {
+        if (port->OpenComPort(portNumber, baudRate, 8, 0, 0, 1000, 1000, true, false)) {
             got = true;
             break;
         }
@@ -119,6 +119,7 @@ bool Qrtbox::OpenPort() {
         errorText = Message(kErrPortBusy);
         return false;
     }
+    port->SetReadTimeouts(0xFFFFFFFF, 0, 0);  // reads return at once with what has arrived
     port->SetDtr(true);
     clock->WaitMs(100);
     return true;
@@ -263,7 +264,7 @@ bool Qrtbox::Transmit(int n) {
     }
     Notify(ExchangeEvent::kRequest, out_.data(), n, attempt_);
     if (!port->Write(out_.data(), size_t(n))) {
-        port->ClearErrors();
+        port->ClearComErrors();
         if (linkKind == kLinkDirect) port->SetRts(false);
         errorCode = kErrPortWrite;
         return false;
@@ -311,7 +312,7 @@ int Qrtbox::ReceiveSome(uint8_t* buf, int max, int waitMs) {
     if (!port->WaitReadable(std::max(waitMs, 0))) return 0;
     int got = port->ReadSome(buf, size_t(max));
     if (got < 0) {
-        port->ClearErrors();
+        port->ClearComErrors();
         errorCode = kErrLinkLost;
         return -1;
     }

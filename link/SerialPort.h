@@ -12,7 +12,7 @@ public:
     virtual ~SerialPort() = default;
     // Opens port `portNumber` exclusively with the given line settings.
     // parity: 0 none, 1 even, 2 odd; stopBits: 0 one, 1 one and a half, 2 two.
-    virtual bool Open(int portNumber, int baud, int dataBits, int parity, int stopBits,
+    virtual bool OpenComPort(int portNumber, int baud, int dataBits, int parity, int stopBits,
                       int inQueue, int outQueue, bool dtr, bool rts) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
@@ -20,7 +20,12 @@ public:
     virtual bool Purge() = 0;           // discard transmit and receive buffers
     virtual bool SetRts(bool on) = 0;   // false when the line has no RTS (pseudo-terminal)
     virtual bool SetDtr(bool on) = 0;
-    virtual bool ClearErrors() = 0;
+    virtual bool ClearComErrors() = 0;
+    // Read timeouts of the driver. Reads here never block (the engine waits with
+    // poll for the remaining deadline), so the default keeps nothing to set.
+    virtual bool SetReadTimeouts(uint32_t /*interval*/, uint32_t /*multiplier*/, uint32_t /*constant*/) {
+        return IsOpen();
+    }
     // Writes all n bytes; false when the write failed.
     virtual bool Write(const uint8_t* data, size_t n) = 0;
     // Takes up to `max` waiting bytes without blocking: > 0 count, 0 nothing, -1 failure or hang-up.

@@ -103,14 +103,14 @@ TEST(EngineFrames, PreamblesGoAheadOfTheFrame) {
 
 class CountingPort : public SerialPort {
 public:
-    bool Open(int, int, int, int, int, int, int, bool, bool) override { ++opens; open = true; return true; }
+    bool OpenComPort(int, int, int, int, int, int, int, bool, bool) override { ++opens; open = true; return true; }
     void Close() override { open = false; }
     bool IsOpen() const override { return open; }
     bool SetBaudRate(int) override { return true; }
     bool Purge() override { return true; }
     bool SetRts(bool) override { return false; }
     bool SetDtr(bool) override { return false; }
-    bool ClearErrors() override { ++clears; return true; }
+    bool ClearComErrors() override { ++clears; return true; }
     bool Write(const uint8_t*, size_t) override { ++writes; return writeOk; }
     int ReadSome(uint8_t*, size_t) override { return 0; }
     bool WaitReadable(int) override { return false; }

@@ -13,7 +13,7 @@ namespace {
 // A line that records when RTS changes and when the write happens.
 class TimingPort : public SerialPort {
 public:
-    bool Open(int, int, int, int, int, int, int, bool, bool) override { return open = true; }
+    bool OpenComPort(int, int, int, int, int, int, int, bool, bool) override { return open = true; }
     void Close() override { open = false; }
     bool IsOpen() const override { return open; }
     bool SetBaudRate(int b) override { baud = b; return true; }
@@ -23,7 +23,7 @@ public:
         return true;
     }
     bool SetDtr(bool) override { return true; }
-    bool ClearErrors() override { return true; }
+    bool ClearComErrors() override { return true; }
     bool Write(const uint8_t*, size_t n) override {
         events.push_back({'W', SystemClock::Instance().MonotonicNs()});
         written = n;
