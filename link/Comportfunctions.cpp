@@ -49,7 +49,7 @@ void SetPortDevicePath(int n, const std::string& path) {
 
 PosixSerialPort::~PosixSerialPort() { Close(); }
 
-bool PosixSerialPort::Open(int portNumber, int baud, int dataBits, int parity, int stopBits,
+bool PosixSerialPort::OpenComPort(int portNumber, int baud, int dataBits, int parity, int stopBits,
                            int, int, bool dtr, bool rts) {
     std::string path = PortDevicePath(portNumber);
     if (path.empty()) return false;
