@@ -1,0 +1,15 @@
+#include "shell/EscHook.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+
+namespace zul {
+
+bool EscHook::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && readInProgress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        stopRequest = true;
+    return QObject::eventFilter(watched, event);  // the key goes on as usual
+}
+
+}  // namespace zul

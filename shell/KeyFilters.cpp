@@ -1,0 +1,54 @@
+#include "shell/KeyFilters.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "shell/Suplfunc.h"
+
+namespace zul {
+
+bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Backspace) return false;
+    const QString text = key->text();
+    if (text.isEmpty()) return false;
+    const std::u32string typed = text.toStdU32String();
+    // Control characters (Ctrl+C, Enter, Tab, Esc) are commands, not input.
+    if (typed.size() == 1 && (typed[0] < 0x20 || typed[0] == 0x7F)) return false;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+
+    if (kind_ == kInteger) {
+        for (char32_t c : typed)
+            if (!IntegerKeyFilter(c)) return true;
+        return false;
+    }
+    // Several characters at once (an input method) are decided one by one.
+    QString current = edit->text();
+    int caret = edit->cursorPosition();
+    QString accepted;
+    for (char32_t c : typed) {
+        std::u32string t = current.toStdU32String();
+        char32_t r = FloatKeyFilter(t, caret, c);
+        if (!r) continue;
+        const QString piece = QString::fromUcs4(&r, 1);
+        current.insert(caret, piece);
+        caret += piece.size();
+        accepted += piece;
+    }
+    if (accepted == text) return false;  // let the box insert it as typed
+    if (!accepted.isEmpty()) edit->insert(accepted);
+    return true;
+}
+
+void InstallIntegerKeyFilter(QLineEdit* edit) {
+    edit->installEventFilter(new KeyFilter(KeyFilter::kInteger, edit));
+}
+
+void InstallFloatKeyFilter(QLineEdit* edit) {
+    edit->installEventFilter(new KeyFilter(KeyFilter::kFloat, edit));
+}
+
+}  // namespace zul

@@ -1,0 +1,37 @@
+// The core's user-interface port on Qt: message boxes through ShowMessageBox,
+// event processing, the Esc stop request, progress in the wait window shown.
+#pragma once
+#include <QPointer>
+
+#include "shell/UserInterface.h"
+
+class QProgressBar;
+class QWidget;
+
+namespace zul {
+
+class EscHook;
+
+class QtUserInterface : public UserInterface {
+public:
+    explicit QtUserInterface(QWidget* window = nullptr, EscHook* hook = nullptr)
+        : window_(window), hook_(hook) {}
+
+    bool ShowMessageBox(int kind, const std::string& line1, const std::string& line2) override;
+    void ProcessEvents() override;
+    bool StopRequested() const override;
+    void SetProgress(int value, int max) override;
+
+    // Where progress goes (the wait window's bar); null: nowhere.
+    void SetProgressBar(QProgressBar* bar) { progress_ = bar; }
+    QProgressBar* ProgressBar() const { return progress_; }
+    void SetWindow(QWidget* window) { window_ = window; }
+    void SetEscHook(EscHook* hook) { hook_ = hook; }
+
+private:
+    QPointer<QWidget> window_;
+    EscHook* hook_;
+    QPointer<QProgressBar> progress_;
+};
+
+}  // namespace zul
