@@ -7,8 +7,8 @@
 namespace zul {
 
 void Clock::WaitUntil(int64_t untilNs) const {
-    // Sleep the bulk, spin the last stretch: sleeps overshoot by tens of microseconds.
-    constexpr int64_t kSpinNs = 300000;
+    // Sleep the bulk, spin the last 2 ms: a sleeping thread may wake late on a busy machine.
+    constexpr int64_t kSpinNs = 2000000;
     for (;;) {
         int64_t left = untilNs - MonotonicNs();
         if (left <= 0) return;

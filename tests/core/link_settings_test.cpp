@@ -477,7 +477,7 @@ TEST_F(LinkSettingsTest, PortMapOverridesDevicesAndPortExistsFindsThem) {
     EXPECT_FALSE(PortExists(256));
     // A port another program holds still exists.
     PosixSerialPort held;
-    ASSERT_TRUE(held.Open(201, 9600, 8, 0, 0, 0, 0, false, false));
+    ASSERT_TRUE(held.OpenComPort(201, 9600, 8, 0, 0, 0, 0, false, false));
     EXPECT_TRUE(PortExists(201));
     held.Close();
     for (int n : {201, 202, 203}) SetPortDevicePath(n, "");
