@@ -23,15 +23,18 @@ int TcpConnect(const std::string& host, uint16_t port, int timeoutMs,
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* res = nullptr;
     if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &res) != 0 || !res) return -1;
-    int fd = ::socket(res->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        ::freeaddrinfo(res);
-        return -1;
-    }
+    sockaddr_in addr = *reinterpret_cast<sockaddr_in*>(res->ai_addr);
+    ::freeaddrinfo(res);
+    return TcpConnectTo(addr, timeoutMs, idle, cancel);
+}
+
+int TcpConnectTo(const sockaddr_in& addr, int timeoutMs, const std::function<void()>& idle,
+                 const std::function<bool()>& cancel) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd < 0) return -1;
     int flags = ::fcntl(fd, F_GETFL, 0);
     ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-    int r = ::connect(fd, res->ai_addr, res->ai_addrlen);
-    ::freeaddrinfo(res);
+    int r = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
     if (r != 0 && errno != EINPROGRESS) {
         ::close(fd);
         return -1;

@@ -1,5 +1,7 @@
 // TCP client sockets for the Ethernet link.
 #pragma once
+#include <netinet/in.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,6 +13,9 @@ namespace zul {
 // true result of `cancel` gives up. Returns the connected socket, or -1.
 int TcpConnect(const std::string& host, uint16_t port, int timeoutMs,
                const std::function<void()>& idle = {}, const std::function<bool()>& cancel = {});
+// The same for an address already made; one try, no retry after a refusal.
+int TcpConnectTo(const sockaddr_in& address, int timeoutMs, const std::function<void()>& idle = {},
+                 const std::function<bool()>& cancel = {});
 // Bytes waiting to be received, or -1.
 int TcpBytesWaiting(int sock);
 void TcpClose(int sock);

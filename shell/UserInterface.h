@@ -45,6 +45,8 @@ public:
     virtual bool StopRequested() const { return false; }
     // Progress of a long operation; max 0 hides it.
     virtual void SetProgress(int /*value*/, int /*max*/) {}
+    // The hourglass while the core waits for the controller.
+    virtual void SetBusyCursor(bool /*busy*/) {}
 };
 
 // A status bar that only keeps its texts (command-line tool, tests, dialogs without a bar).

@@ -1,0 +1,246 @@
+#include "shell/ConnectionStart.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "link/Clock.h"
+#include "link/LinkSettings.h"
+#include "link/Qrtbox.h"
+#include "shell/UserInterface.h"
+#include "tables/Conffun.h"
+#include "tables/Dtfun.h"
+#include "tables/Stringi.h"
+#include "tables/TableImage.h"
+
+namespace zul {
+
+namespace {
+
+constexpr uint8_t kControllerType = 73;
+constexpr uint8_t kVersion = 17;
+constexpr uint8_t kOldVersion = 14;
+
+std::string Format(const char* fmt, int v) {
+    char buf[200];
+    std::snprintf(buf, sizeof buf, fmt, v);
+    return buf;
+}
+
+void PutName(uint8_t* field, const std::string& cp1251) {
+    std::memset(field, ' ', 20);
+    std::memcpy(field, cp1251.data(), std::min<size_t>(cp1251.size(), 20));
+}
+
+std::string Trimmed(const uint8_t* p, size_t n) {
+    std::string s(reinterpret_cast<const char*>(p), n);
+    size_t a = s.find_first_not_of(" \0", 0, 2);
+    if (a == std::string::npos) return {};
+    size_t b = s.find_last_not_of(" \0", std::string::npos, 2);
+    return s.substr(a, b - a + 1);
+}
+
+}  // namespace
+
+ConnectionStart::ConnectionStart(Qrtbox& box, TableImage& image, TableIo& io, UserInterface& ui,
+                                 LinkSettings& settings, StatusBar* mainBar, StartHost& host, const Clock& clock)
+    : box_(box), image_(image), io_(io), ui_(ui), settings_(settings), bar_(mainBar), host_(host), clock_(clock) {}
+
+uint8_t& ConnectionStart::StoredAddress() {
+    switch (settings_.current.connectionKind) {
+    case kLinkPhone: return settings_.phone.params.address;
+    case kLinkEthernet: return settings_.ethernet.params.address;
+    default: return settings_.direct.address;
+    }
+}
+
+void ConnectionStart::TimerStartTimer() {
+    ui_.SetBusyCursor(true);
+    host_.CloseLink();
+    linkEstablished = false;
+    host_.RefreshLinkStatus();
+    if (bar_) bar_->SetPanelText(1, "");
+    host_.HideAllMenus();
+    ui_.SetBusyCursor(false);
+
+    if (!host_.ShowConnectDialog()) {
+        host_.SetupMenus();
+        return;
+    }
+    host_.SaveSettings();
+    if (settings_.current.connectionKind == kLinkPhone) {
+        host_.AskCredentials();
+        modemConnected = host_.DialSubscriber();
+        if (!modemConnected) {
+            ui_.SetBusyCursor(true);
+            host_.CloseLink();
+            host_.SetupMenus();
+            ui_.SetBusyCursor(false);
+            return;
+        }
+    }
+    if (Identify()) linkEstablished = ReadBaseTables();
+    if (!linkEstablished) {
+        ui_.SetBusyCursor(true);
+        host_.CloseLink();
+    }
+    host_.SetupMenus();
+    ui_.SetBusyCursor(false);
+}
+
+// Steps from reading table 0 up to the table states; true when the base tables
+// are to be read, false when the link is to be dropped.
+bool ConnectionStart::Identify() {
+    ui_.SetBusyCursor(true);
+    const uint8_t req0[3] = {0, 0, 18};
+    bool ok = io_.ReadFields(req0, bar_, true);
+    ui_.SetBusyCursor(false);
+    if (!ok) return false;
+    const uint8_t type = image_.Byte(0, 1), version = image_.Byte(0, 3);
+    if (type != kControllerType) {
+        ui_.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
+                           "Программа обслуживает контроллеры ЗУЛ");
+        return false;
+    }
+    if (version != kVersion && version != kOldVersion) {
+        ui_.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
+                           Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
+        return false;
+    }
+    // A broadcast search has found the controller's real address.
+    if (StoredAddress() == 255) StoredAddress() = box_.address;
+    linkEstablished = true;
+    if (settings_.current.connectionKind != kLinkPhone) host_.AskCredentials();
+    if (image_.Byte(0, 0) == 0 && version == kVersion) return true;
+
+    if (version == kOldVersion) {
+        std::memset(image_.Data(7), 1, 45);
+    } else {
+        const uint8_t req7[3] = {7, 0, 45};
+        if (!io_.ReadFields(req7, bar_, true)) return true;
+    }
+    TableStateInfo info;
+    for (int t = 0; t < kTableCount; ++t) info.configFlags()[t] = Table(t).isConfiguration;
+    std::memcpy(info.states(), image_.Data(7), 45);
+    switch (host_.ShowTableInfo(info, version)) {
+    case kInfoWriteSelected: {
+        bool onlyClock = true;
+        for (int t = 0; t < kTableCount; ++t)
+            if (t != 2 && info.marks()[t]) onlyClock = false;
+        if (onlyClock) {
+            if (CheckTimeWritable(info)) WritePcTime();
+        } else {
+            Restore(info);
+        }
+        return true;
+    }
+    case kInfoWriteAll:
+        writeAll = true;
+        Restore(info);
+        writeAll = false;
+        linkEstablished = false;
+        return false;
+    case kInfoReset:
+        linkEstablished = false;
+        return false;
+    default:  // "Выход"
+        if (version == kOldVersion) {
+            linkEstablished = false;
+            return false;
+        }
+        return true;
+    }
+}
+
+bool ConnectionStart::Restore(TableStateInfo&) {
+    // Configuration files are not handled by this version of the program.
+    ui_.ShowMessageBox(kMsgPlain, "Восстановление таблиц из файла конфигурации", "в этой версии программы пока недоступно");
+    return false;
+}
+
+bool ConnectionStart::ReadBaseTables() {
+    ui_.SetBusyCursor(true);
+    std::memset(image_.Field(5, 0), ' ', 20);
+    const uint8_t req5[3] = {5, 0, 3};
+    if (io_.ReadFields(req5, bar_, true)) {
+        image_.NamesFromController();
+    } else {
+        PutName(image_.Field(5, 0), Utf8ToCp1251(Format("Контроллер ЗУЛ_%02d", kVersion)));
+        PutName(image_.Field(5, 1), Utf8ToCp1251("Нитка 1"));
+        PutName(image_.Field(5, 2), Utf8ToCp1251("Нитка 2"));
+    }
+    const uint8_t req6[3] = {6, 0, 12}, req14[3] = {14, 0, 16};
+    bool ok = io_.ReadFields(req6, bar_, true) && io_.ReadFields(req14, bar_, true);
+    if (ok && image_.Byte(14, 6) != 0 && image_.Byte(14, 6) != 1) {
+        ui_.SetBusyCursor(false);
+        ui_.ShowMessageBox(kMsgPlain, Format("Код подключенного хроматографа равен %d.", image_.Byte(14, 6)),
+                           "Должен быть 0 (QRT 510 (HMU) или 1 (QRT 510 (HDM) ");
+        ui_.SetBusyCursor(true);
+        ok = false;
+    }
+    if (ok) ok = io_.ReadWholeTable(1, bar_);
+    std::memset(image_.Data(41), 0, 4);
+    std::memset(image_.Data(40), 0, 6);
+    if (ok) {
+        // Older controllers have no table 40: its outcome does not count.
+        const uint8_t req40[3] = {40, 0, 1};
+        io_.ReadFields(req40, bar_, true);
+    }
+    if (ok && image_.Byte(6, 8)) {
+        const uint8_t req15[3] = {15, 6, 1};
+        ok = io_.ReadFields(req15, bar_, true);
+    }
+    ui_.SetBusyCursor(false);
+    if (!ok) ui_.ShowMessageBox(kMsgExchangeResult, "Не прочитаны данные, для организации", "дальнейшего обмена с устройством");
+    if (bar_) bar_->SetPanelText(1, Cp1251ToUtf8(Trimmed(image_.Field(5, 0), 20)));
+    return ok;
+}
+
+bool ConnectionStart::CheckTimeWritable(const TableStateInfo& info) {
+    if (info.marks()[6]) {
+        ui_.ShowMessageBox(kMsgWarning, "Запись даты и времени невозможна", "при разрушенной таблице системных параметров");
+        return false;
+    }
+    const uint8_t req6[3] = {6, 0, 12};
+    return io_.ReadFields(req6, bar_, true);
+}
+
+bool ConnectionStart::WritePcTime() {
+    if (!ui_.ShowMessageBox(kMsgQuestion, "В контроллер будет записано время ЭВМ.",
+                            "Вы уверены, что часы ЭВМ показывают правильное время?"))
+        return false;
+    ui_.SetBusyCursor(true);
+    PackedDateTime now = ToPacked(clock_.LocalNow());
+    uint8_t* t2 = image_.Data(2);
+    std::memcpy(t2, now.data(), 6);
+    t2[6] = uint8_t(WeekDay(CalDate{2000 + now[0], now[1], now[2]}));
+    const uint8_t* summer = image_.Field(6, 0);
+    const uint8_t* winter = image_.Field(6, 3);
+    // A rule with month 0 means the clock never changes: it stays on winter time.
+    if (summer[0] == 0 || winter[0] == 0)
+        t2[7] = summer[0] == 0 ? 0x80 : 0;
+    else
+        t2[7] = WinterTimeFlag(now.data(), summer, winter);
+    uint8_t buf[3 + 255] = {2, 0, 8};
+    bool ok = io_.WriteFields(buf, bar_, true);
+    ui_.SetBusyCursor(false);
+    return ok;
+}
+
+bool ConnectionStart::WriteAccessTable() {
+    const auto password = box_.writePassword;
+    const auto ident = box_.identCode;
+    box_.writePassword.fill(' ');
+    box_.identCode.fill(' ');
+    uint8_t buf[3 + 255] = {4, 0, 10};
+    bool ok = io_.WriteFields(buf, bar_, true);
+    if (ok) {
+        uint8_t rest[3 + 255] = {4, 10, 6};
+        ok = io_.WriteFields(rest, bar_, true);
+    }
+    box_.writePassword = password;
+    box_.identCode = ident;
+    return ok;
+}
+
+}  // namespace zul
