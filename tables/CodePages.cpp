@@ -98,8 +98,7 @@ std::string Cp1251ToUtf8(const std::string& in) {
     std::string out;
     out.reserve(in.size() * 2);
     for (unsigned char b : in) {
-        char32_t c = Cp1251ToUnicode(b);
-        AppendUtf8(out, c ? c : U'?');
+        AppendUtf8(out, b == 0x98 ? U'?' : Cp1251ToUnicode(b));
     }
     return out;
 }
