@@ -358,7 +358,7 @@ bool Qrtbox::SendReceive(int L) {
             int64_t limit = p < 2 ? replyDeadline : lastByteNs + interByteNs;
             int64_t leftMs = (limit - now + 999999) / 1000000;
             int waitMs = int(std::clamp<int64_t>(leftMs, 0, kEventSliceMs));
-            pendingBegin_ = 0;
+            pendingBegin_ = pendingEnd_ = 0;  // a failed receive must not bring old bytes back
             int got = ReceiveSome(pending_.data(), int(pending_.size()), waitMs);
             if (got < 0) break;
             pendingEnd_ = got;
