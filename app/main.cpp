@@ -10,11 +10,37 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include "shell/Folders.h"
 #include "shell/Main.h"
 
 namespace {
+// Reports the first time the window system shows the window's contents.
+class ExposeProbe : public QObject {
+public:
+    ExposeProbe(std::chrono::steady_clock::time_point started, QWidget* window)
+        : started_(started), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!done_ && event->type() == QEvent::Expose && window_->windowHandle() &&
+            window_->windowHandle()->isExposed()) {
+            done_ = true;
+            const auto ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_);
+            std::fprintf(stderr, "main window shown after %.1f ms\n", ms.count());
+            QTimer::singleShot(0, window_, [w = window_] { w->close(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::chrono::steady_clock::time_point started_;
+    QWidget* window_;
+    bool done_ = false;
+};
+
 void Usage() { std::fprintf(stderr, "usage: zulqrt [--home DIR] [--startup-time]\n"); }
 }  // namespace
 
@@ -49,14 +75,11 @@ int main(int argc, char** argv) {
 
     const std::string folder = zul::ChooseProgramFolder(zul::ProgramFolderSourcesFromEnvironment(home));
     zul::TFormMain window(folder);
-    window.show();
+    ExposeProbe probe(started, &window);
     if (startupTime) {
-        // Once the first paint of the shown window has been handled.
-        QTimer::singleShot(0, &window, [&] {
-            const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started);
-            std::fprintf(stderr, "main window shown after %.1f ms\n", ms.count());
-            window.close();
-        });
+        window.winId();  // creates the native window, so that its events can be watched
+        window.windowHandle()->installEventFilter(&probe);
     }
+    window.show();
     return app.exec();
 }
