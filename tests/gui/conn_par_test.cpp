@@ -389,7 +389,7 @@ private slots:
 
         // A port held by another program: "недоступен" after the port wait.
         PosixSerialPort holder;
-        QVERIFY(holder.Open(kPort, 9600, 8, 0, 0, 0, 0, false, false));
+        QVERIFY(holder.OpenComPort(kPort, 9600, 8, 0, 0, 0, 0, false, false));
         QTest::mouseClick(d.BtnSearch, Qt::LeftButton);
         QCOMPARE(ui.Last(), std::string("6|Коммуникационный порт \xD0\xA1\xD0\x9E\xD0\x9C" "201 недоступен|"));
         QVERIFY(d.isVisible());
