@@ -256,6 +256,17 @@ TEST(SimArchive, CalibrationAndMoistureRecordsHaveTheirSizesAndLimits) {
         EXPECT_EQ(rec[3], 5);  // in the early morning
         EXPECT_EQ(rec[6] & 0xFE, 0);
     }
+    // Table 12 spans the running numbers of the calibrations held, one a day.
+    PeriodRead all = ReadByPeriod(l, 0, 5, 10, Packed(2024, 1, 1, 0, 0, 0), Packed(2024, 3, 15, 12, 0, 0));
+    ASSERT_TRUE(l.Read(12, 0, 2));
+    uint32_t first, last;
+    std::memcpy(&first, l.image.Field(12, 0), 4);
+    std::memcpy(&last, l.image.Field(12, 1), 4);
+    const auto& a = all.records.front();
+    const auto& z = all.records.back();
+    EXPECT_EQ(int64_t(last) - int64_t(first),
+              (sim::SecondsFromPacked(z.data()) / sim::kDay) - (sim::SecondsFromPacked(a.data()) / sim::kDay));
+    EXPECT_GE(all.records.size(), 59u);
     PeriodRead w = ReadByPeriod(l, 1, 6, 29, Packed(2024, 3, 15, 9, 0, 0), Packed(2024, 3, 15, 9, 59, 0));
     ASSERT_EQ(w.records.size(), 20u);
     EXPECT_EQ(w.counts, (std::vector<int>{8, 8, 4}));
