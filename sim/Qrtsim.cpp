@@ -47,7 +47,7 @@ void FixCrc(std::vector<uint8_t>& r) {
 // A request that stays incomplete this long is dropped.
 constexpr int64_t kPartialFrameNs = 1000000000;
 // After the other end of the pseudo-terminal has gone, look again this often.
-constexpr int64_t kHangupRetryNs = 2000000;
+constexpr int64_t kHangupRetryNs = 5000000;
 
 }  // namespace
 

@@ -366,3 +366,23 @@ TEST(SimLine, KeepsTheNamesInCodePage1251WhenTable0SaysSo) {
 
 }  // namespace
 }  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// A direct line released after every exchange: the other end of the pseudo-terminal
+// comes and goes, and the controller keeps answering.
+TEST(SimLine, ServesAPortOpenedForEveryExchange) {
+    SimLink l(Via::kPty);
+    ASSERT_TRUE(l.ok);
+    l.box.ClosePort();
+    l.box.openPerExchange = 1;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(l.Read(0, 1, 3)) << i << ": " << l.box.ErrorText();
+        EXPECT_FALSE(l.box.PortOpen());
+    }
+    EXPECT_EQ(l.image.Byte(0, 1), 73);
+}
+
+}  // namespace
+}  // namespace zul::test
