@@ -166,7 +166,8 @@ void Blanks(uint8_t* dst, int size, const std::string& text) {
     std::memcpy(dst, text.data(), std::min<size_t>(text.size(), size_t(size)));
 }
 
-// Sets up the engine for the chosen link; prints the reason and returns false when it cannot.
+// Sets up the engine for the chosen link (options already checked); prints the
+// reason and returns false when the link cannot be opened.
 bool OpenLink(const Options& o, Qrtbox& box) {
     box.address = uint8_t(o.address);
     box.preambleCount = uint8_t(o.preambles);
@@ -174,9 +175,9 @@ bool OpenLink(const Options& o, Qrtbox& box) {
     if (o.identSet) Blanks(box.identCode.data(), 4, Utf8ToCp1251(o.ident));
     if (o.passwordSet) Blanks(box.writePassword.data(), 12, Utf8ToCp1251(o.password));
     if (!o.tcp.empty()) {
-        auto colon = o.tcp.rfind(':');
+        const auto colon = o.tcp.rfind(':');
         long port = 0;
-        if (colon == std::string::npos || !ParseLong(o.tcp.c_str() + colon + 1, 1, 65535, port)) return false;
+        ParseLong(o.tcp.c_str() + colon + 1, 1, 65535, port);  // checked by the caller
         const std::string host = o.tcp.substr(0, colon);
         box.linkKind = kLinkEthernet;
         box.openPerExchange = 0;
@@ -329,13 +330,17 @@ int RunZul(int argc, char** argv) {
     }
     if (command == "identify" && !args.empty()) return Usage("identify takes no arguments");
     if (o.tcp.empty() == o.serial.empty()) return Usage("give exactly one of --tcp and --serial");
+    long port = 0;
+    if (!o.tcp.empty() && (o.tcp.rfind(':') == std::string::npos || o.tcp.rfind(':') == 0 ||
+                           !ParseLong(o.tcp.c_str() + o.tcp.rfind(':') + 1, 1, 65535, port)))
+        return Usage("--tcp needs HOST:PORT");
 
     Qrtbox box(uint8_t(o.address));
     TerminalUi ui;
     Tracer tracer(box);
     if (o.trace) box.observer = &tracer;
     box.ui = &ui;
-    if (!OpenLink(o, box)) return o.tcp.empty() || o.tcp.find(':') != std::string::npos ? kExitLink : Usage("--tcp needs HOST:PORT");
+    if (!OpenLink(o, box)) return kExitLink;
     TableImage image;
     TableIo io(box, image, ui);
     int rc;

@@ -47,7 +47,7 @@ void FixCrc(std::vector<uint8_t>& r) {
 // A request that stays incomplete this long is dropped.
 constexpr int64_t kPartialFrameNs = 1000000000;
 // After the other end of the pseudo-terminal has gone, look again this often.
-constexpr int64_t kHangupRetryNs = 2000000;
+constexpr int64_t kHangupRetryNs = 5000000;
 
 }  // namespace
 
@@ -396,7 +396,8 @@ void Qrtsim::SendPaced(Conn& c, const std::vector<uint8_t>& bytes, int baud) {
     size_t sent = 0;
     while (sent < bytes.size()) {
         const int64_t now = MonoNs();
-        size_t due = size_t(std::min<int64_t>(int64_t(bytes.size()), (now - t0) / charNs));
+        const int64_t elapsed = now - t0;
+        const size_t due = elapsed <= 0 ? 0 : size_t(std::min<int64_t>(int64_t(bytes.size()), elapsed / charNs));
         if (due > sent) {
             writeAll(bytes.data() + sent, due - sent);
             sent = due;

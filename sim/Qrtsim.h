@@ -28,6 +28,11 @@
 // 27..33 broken user-table rules. While table 4 is marked damaged it may be
 // rewritten without credentials (as the restore of a configuration does).
 //
+// Replies are preceded by as many 0xFF bytes as table 3 field 2 says (3 in a new
+// configuration). A request is answered when its check is right and it is addressed
+// to table 3 field 0 or to the broadcast address 255 (answered with the own address);
+// a write of table 3 field 0 answers already from the new address.
+//
 // Archives are generated from the seed over `spanDays` before the start moment and
 // keep growing with the simulated clock: 3-minute chromatograph and moisture-meter
 // measurements, hourly and daily averages (gas day from the contract hour, table 6
@@ -68,7 +73,7 @@ struct Faults {
     FaultRule garbage;          // `garbageBytes` bytes of noise before the reply
     int garbageBytes = 7;
     FaultRule otherAddress;     // a complete reply from address + 1 ahead of the real one
-    int dropAfterExchanges = 0; // TCP: close each connection after this many replies (0: never)
+    int dropAfterExchanges = 0; // TCP only: close each connection after this many replies (0: never)
     int answerDelayMs = 0;      // wait before every reply
     int paceBaud = 0;           // send and receive at line speed: 0 off, -1 table 3's speed, N bit/s
     bool archiveError = false;  // bit 7 of the flags of command-8 replies

@@ -290,13 +290,11 @@ void SimController::RefreshLive(int t) {
         break;
     }
     case 12: {
-        SimSeconds c = archives_->NextCalibration(archives_->First(), now);
+        // Running numbers of the oldest and the newest calibration (one a day at most).
+        const SimSeconds c = archives_->NextCalibration(archives_->First(), now);
         SimSeconds last = -1;
-        for (SimSeconds day = FloorTo(now, kDay); day >= FloorTo(archives_->First(), kDay) && last < 0;
-             day -= kDay)
-            for (SimSeconds x = archives_->NextCalibration(day, std::min(now, day + kDay - 1)); x >= 0;
-                 x = archives_->NextCalibration(x + 1, std::min(now, day + kDay - 1)))
-                last = x;
+        for (SimSeconds day = FloorTo(now, kDay); c >= 0 && last < 0 && day >= FloorTo(c, kDay); day -= kDay)
+            last = archives_->NextCalibration(day, std::min(now, day + kDay - 1));
         PutU32(d, c >= 0 ? archives_->CalibrationIndex(c) : 0);
         PutU32(d + 4, last >= 0 ? archives_->CalibrationIndex(last) : 0);
         break;

@@ -1,5 +1,6 @@
 // Every fault the simulator injects, seen through the engine and the table
 // functions: the error number the engine reports and what the user is asked.
+#include <chrono>
 #include <cstring>
 
 #include "sim/SimLink.h"
@@ -191,6 +192,31 @@ TEST(SimFaultTcp, ADroppedConnectionFailsTheExchange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, SimFaultTest, ::testing::Values(Via::kTcp, Via::kPty), ViaName);
+
+}  // namespace
+}  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// Pacing stretches the exchange to the line time of its bytes and still delivers
+// every byte; the time is only checked from below (a slower machine is no fault).
+TEST(SimPacing, APacedLineTakesAtLeastTheLineTimeOfItsFrames) {
+    SimLink l(Via::kPty);
+    ASSERT_TRUE(l.ok);
+    sim::Faults f;
+    f.paceBaud = 57600;
+    l.sim.SetFaults(f);
+    l.box.baudRate = 57600;
+    l.box.replyTimeoutMs = 2000;
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(l.io.ReadWholeTable(1, &l.bar)) << l.box.ErrorText();
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_EQ(std::vector<uint8_t>(l.image.Data(1), l.image.Data(1) + 1280), l.sim.TableBytes(1));
+    // Seven requests of 10 bytes; replies of 3 preambles, 10 bytes and 3 or 2 records of 64.
+    const double bytes = 7 * 10 + 6 * (3 + 10 + 192) + (3 + 10 + 128);
+    EXPECT_GE(took, 0.95 * bytes * 10 / 57600);
+}
 
 }  // namespace
 }  // namespace zul::test

@@ -1,6 +1,10 @@
 // Identification, whole-table reads, writes with credentials, refusals, address
 // changes and the non-volatile reset: the engine and the table functions against
 // the simulated controller, over TCP and over a pseudo-terminal.
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstring>
 
 #include "sim/SimLink.h"
@@ -285,6 +289,100 @@ TEST_P(SimLinkTest, RefusesRequestsOutsideTheCatalogue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, SimLinkTest, ::testing::Values(Via::kTcp, Via::kPty), ViaName);
+
+}  // namespace
+}  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// What the controller makes of raw bytes on its line.
+class RawLine {
+public:
+    explicit RawLine(sim::Qrtsim& s) { fd = TcpConnect("127.0.0.1", s.tcpPort(), 2000); }
+    ~RawLine() { TcpClose(fd); }
+    void Send(std::vector<uint8_t> b) { ASSERT_EQ(::send(fd, b.data(), b.size(), MSG_NOSIGNAL), ssize_t(b.size())); }
+    // Everything that arrives within `ms`.
+    std::vector<uint8_t> Receive(int ms) {
+        std::vector<uint8_t> got;
+        pollfd p{fd, POLLIN, 0};
+        while (::poll(&p, 1, ms) > 0) {
+            uint8_t buf[512];
+            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            if (n <= 0) break;
+            got.insert(got.end(), buf, buf + n);
+        }
+        return got;
+    }
+    int fd;
+};
+
+std::vector<uint8_t> Frame(std::vector<uint8_t> f) {
+    f[2] = uint8_t(f.size() + 2);
+    const uint16_t crc = Crc16(f.data(), uint16_t(f.size()));
+    f.push_back(uint8_t(crc & 0xFF));
+    f.push_back(uint8_t(crc >> 8));
+    return f;
+}
+
+TEST(SimLine, AnswersOnlyCheckedFramesForItsAddress) {
+    sim::Qrtsim s(FixedSettings());
+    ASSERT_TRUE(s.StartTcp());
+    RawLine line(s);
+    const std::vector<uint8_t> good = Frame({0xCC, 1, 0, 1, 0, 0, 1, 2});
+    std::vector<uint8_t> bad = good;
+    bad.back() ^= 1;
+    line.Send(bad);
+    EXPECT_TRUE(line.Receive(150).empty());
+    line.Send(Frame({0xCC, 2, 0, 1, 0, 0, 1, 2}));  // another controller's
+    EXPECT_TRUE(line.Receive(150).empty());
+    // Preambles and noise ahead, and the frame in two pieces.
+    std::vector<uint8_t> first = {0xFF, 0xFF, 0x00, 0x33, 0xFF};
+    first.insert(first.end(), good.begin(), good.begin() + 4);
+    line.Send(first);
+    ::usleep(50000);
+    line.Send(std::vector<uint8_t>(good.begin() + 4, good.end()));
+    std::vector<uint8_t> reply = line.Receive(300);
+    // Three preambles (table 3 field 2), then the reply with table 0 fields 1 and 2.
+    std::vector<uint8_t> expected = {0xFF, 0xFF, 0xFF};
+    auto body = Frame({0x33, 1, 0, 0x81, 0, 0, 1, 2, 73, 3});
+    expected.insert(expected.end(), body.begin(), body.end());
+    EXPECT_EQ(reply, expected);
+    EXPECT_EQ(s.stats().framesSeen, 3u);
+    EXPECT_EQ(s.stats().repliesSent, 1u);
+}
+
+TEST(SimLine, KeepsTheNamesInCodePage1251WhenTable0SaysSo) {
+    sim::SimSettings settings = FixedSettings();
+    settings.names1251 = true;
+    sim::Qrtsim s(settings);
+    EXPECT_EQ(s.Field(0, 12), std::vector<uint8_t>{1});
+    auto name = s.Field(5, 0);
+    EXPECT_EQ(Cp1251ToUtf8(std::string(name.begin(), name.begin() + 17)), "Контроллер ЗУЛ_17");
+    s.WithController([](sim::SimController& c) { c.SetCodePageFlag(0); });
+    name = s.Field(5, 0);
+    EXPECT_EQ(name[0], 0x8A);  // "К" in code page 866
+}
+
+}  // namespace
+}  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// A direct line released after every exchange: the other end of the pseudo-terminal
+// comes and goes, and the controller keeps answering.
+TEST(SimLine, ServesAPortOpenedForEveryExchange) {
+    SimLink l(Via::kPty);
+    ASSERT_TRUE(l.ok);
+    l.box.ClosePort();
+    l.box.openPerExchange = 1;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(l.Read(0, 1, 3)) << i << ": " << l.box.ErrorText();
+        EXPECT_FALSE(l.box.PortOpen());
+    }
+    EXPECT_EQ(l.image.Byte(0, 1), 73);
+}
 
 }  // namespace
 }  // namespace zul::test
