@@ -1,5 +1,7 @@
 #include "shell/MessageBox.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,7 @@ int g_answerFlag = 0;
 constexpr int kLineTop = 12;
 constexpr int kLineStep = 24;
 constexpr int kButtonBottomGap = 12;
+constexpr int kLabelMargin = 4;
 }  // namespace
 
 TFormMessage::TFormMessage(int kind, const QString& line1, const QString& line2, QWidget* parent)
@@ -21,14 +24,20 @@ TFormMessage::TFormMessage(int kind, const QString& line1, const QString& line2,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     layout_ = LayoutMessageBox(kind, line1.toStdString(), line2.toStdString());
     setWindowTitle(QString::fromStdString(layout_.caption));
+    const std::string* texts[3] = {&layout_.line1, &layout_.line2, &layout_.line3};
+    // Our face may be wider than 10 pixels a character: never cut a line.
+    int widest = 0;
+    for (const std::string* t : texts)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromStdString(*t)));
+    WidenMessageBox(layout_, widest + 2 * kLabelMargin + 8);
     setFixedSize(layout_.width, layout_.height);
 
-    const std::string* texts[3] = {&layout_.line1, &layout_.line2, &layout_.line3};
     for (int i = 0; i < 3; ++i) {
         lines_[i] = new QLabel(QString::fromStdString(*texts[i]), this);
         lines_[i]->setObjectName(QString("Label%1").arg(i + 1));
         lines_[i]->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        lines_[i]->setGeometry(4, kLineTop + i * kLineStep, layout_.width - 8, kLineStep - 4);
+        lines_[i]->setGeometry(kLabelMargin, kLineTop + i * kLineStep, layout_.width - 2 * kLabelMargin,
+                               kLineStep - 4);
         lines_[i]->setVisible(!texts[i]->empty());
     }
     const int bw = MessageBoxLayout::kButtonWidth, bh = MessageBoxLayout::kButtonHeight;

@@ -6,15 +6,20 @@
 namespace zul {
 
 TPanelBar::TPanelBar(const QVector<int>& widths, QWidget* parent) : QFrame(parent) {
+    // The small status-bar face, so that "Обмен..." fits its 55 pixels.
+    QFont small = font();
+    small.setPointSizeF(std::min(small.pointSizeF(), 8.0));
+    setFont(small);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 1, 0, 1);
-    row->setSpacing(2);
+    row->setSpacing(0);
     for (int w : widths) {
         auto* label = new QLabel(this);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setTextFormat(Qt::PlainText);
         label->setMinimumWidth(1);
+        label->setIndent(3);
         if (w > 0) {
             label->setFixedWidth(w);
             row->addWidget(label);

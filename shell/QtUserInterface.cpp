@@ -18,7 +18,11 @@ bool QtUserInterface::ShowMessageBox(int kind, const std::string& line1, const s
     return answerFlag;
 }
 
-void QtUserInterface::ProcessEvents() { QCoreApplication::processEvents(); }
+void QtUserInterface::ProcessEvents() {
+    ++depth_;
+    QCoreApplication::processEvents();
+    --depth_;
+}
 
 bool QtUserInterface::StopRequested() const { return hook_ && hook_->stopRequest; }
 

@@ -2,11 +2,11 @@
 // event processing, the Esc stop request, progress in the wait window shown.
 #pragma once
 #include <QPointer>
+#include <QProgressBar>
+#include <QWidget>
 
 #include "shell/UserInterface.h"
 
-class QProgressBar;
-class QWidget;
 
 namespace zul {
 
@@ -27,11 +27,14 @@ public:
     QProgressBar* ProgressBar() const { return progress_; }
     void SetWindow(QWidget* window) { window_ = window; }
     void SetEscHook(EscHook* hook) { hook_ = hook; }
+    // True while the core waits inside ProcessEvents (an exchange is running).
+    bool InsideProcessEvents() const { return depth_ > 0; }
 
 private:
     QPointer<QWidget> window_;
     EscHook* hook_;
     QPointer<QProgressBar> progress_;
+    int depth_ = 0;
 };
 
 }  // namespace zul

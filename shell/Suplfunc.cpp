@@ -181,12 +181,16 @@ MessageBoxLayout LayoutMessageBox(int kind, const std::string& line1, const std:
     m.height = emptyOf23 == 2 ? 124 : emptyOf23 == 1 ? 150 : 175;
     const int longest = std::max({Utf8Length(m.caption), Utf8Length(m.line1), Utf8Length(m.line2),
                                   Utf8Length(m.line3)});
-    m.width = std::max(10 * longest + 20, 2 * MessageBoxLayout::kButtonWidth + 60);
+    WidenMessageBox(m, std::max(10 * longest + 20, 2 * MessageBoxLayout::kButtonWidth + 60));
+    return m;
+}
+
+void WidenMessageBox(MessageBoxLayout& m, int width) {
+    m.width = std::max(m.width, width);
     m.singleButtonLeft = (m.width - MessageBoxLayout::kButtonWidth) / 2;
     const int gap = (m.width - 2 * MessageBoxLayout::kButtonWidth) / 3;
     m.noButtonLeft = gap;
     m.yesButtonLeft = 2 * gap + MessageBoxLayout::kButtonWidth;
-    return m;
 }
 
 WaitTexts WaitWindowTexts(int kind) {

@@ -52,6 +52,9 @@ struct MessageBoxLayout {
 // caller's two lines (kinds 9 and 10 show fixed lines and the caller's first
 // line as line 3). An unknown kind gives an empty caption and one button.
 MessageBoxLayout LayoutMessageBox(int kind, const std::string& line1, const std::string& line2);
+// Widens the box to at least `width` (a face wider than 10 pixels a character)
+// and places the buttons again.
+void WidenMessageBox(MessageBoxLayout& layout, int width);
 
 // Kinds of the wait window.
 enum WaitKind {

@@ -1,0 +1,33 @@
+// Answers modal windows in GUI tests: runs `fn` on the next modal widget that
+// appears (polling, since exec() blocks the test's own code).
+#pragma once
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+namespace zultest {
+
+inline void OnModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000) {
+    auto* timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, timeoutMs] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            fn(w);
+        } else if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+}  // namespace zultest
