@@ -154,7 +154,8 @@ bool ConnectionStart::Identify() {
 
 bool ConnectionStart::Restore(TableStateInfo&) {
     // Configuration files are not handled by this version of the program.
-    ui_.ShowMessageBox(kMsgPlain, "Восстановление таблиц из файла конфигурации", "в этой версии программы пока недоступно");
+    ui_.ShowMessageBox(kMsgPlain, "Функция «Восстановление таблиц из файла конфигурации» пока недоступна.",
+                       "Она появится в следующей версии программы.");
     return false;
 }
 

@@ -1,5 +1,7 @@
 #include "shell/QtUserInterface.h"
 
+#include <QApplication>
+
 #include <algorithm>
 
 #include <QCoreApplication>
@@ -34,6 +36,15 @@ void QtUserInterface::SetProgress(int value, int max) {
     } else {
         progress_->setRange(0, max);
         progress_->setValue(std::clamp(value, 0, max));
+    }
+}
+
+void QtUserInterface::SetBusyCursor(bool busy) {
+    // Nested requests: the cursor comes back when the outermost one ends.
+    if (busy) {
+        if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busy_ > 0 && --busy_ == 0) {
+        QApplication::restoreOverrideCursor();
     }
 }
 

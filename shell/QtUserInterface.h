@@ -21,6 +21,7 @@ public:
     void ProcessEvents() override;
     bool StopRequested() const override;
     void SetProgress(int value, int max) override;
+    void SetBusyCursor(bool busy) override;
 
     // Where progress goes (the wait window's bar); null: nowhere.
     void SetProgressBar(QProgressBar* bar) { progress_ = bar; }
@@ -35,6 +36,7 @@ private:
     EscHook* hook_;
     QPointer<QProgressBar> progress_;
     int depth_ = 0;
+    int busy_ = 0;
 };
 
 }  // namespace zul
