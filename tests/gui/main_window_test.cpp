@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "link/Connect.h"
 #include "shell/About.h"
 #include "shell/Folders.h"
 #include "shell/Main.h"
@@ -146,7 +147,16 @@ void Touch(const QString& path) { std::ofstream(path.toStdString()) << "x"; }
 
 class MainWindowTest : public QObject {
     Q_OBJECT
+    QTimer connectDialogCloser_;
 private slots:
+    // The start timer opens the connection dialog; these tests leave it with "Выход".
+    void initTestCase() {
+        connectDialogCloser_.setInterval(20);
+        connect(&connectDialogCloser_, &QTimer::timeout, this, [] {
+            if (auto* d = qobject_cast<TFormConnect*>(QApplication::activeModalWidget())) d->exitButton()->click();
+        });
+        connectDialogCloser_.start();
+    }
     // A fresh program folder for every test.
     void init() {
         home_ = std::make_unique<QTemporaryDir>();
