@@ -1,317 +1,376 @@
 #include "link/Connect.h"
 
-#include <QApplication>
+#include <algorithm>
+
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
+#include <QVBoxLayout>
 
 #include "editors/Abonent.h"
 #include "editors/Abonents_list.h"
 #include "link/Conn_par.h"
-#include "link/LinkSettings.h"
 #include "link/Qrtbox.h"
+#include "link/Rd_wr_ini.h"
 #include "link/SubscriberLists.h"
+#include "link/TcpSocket.h"
 #include "link/Tcp_fun.h"
 #include "shell/KeyFilters.h"
 #include "shell/Main.h"
+#include "shell/UserInterface.h"
 #include "tables/Stringi.h"
 
 namespace zul {
 
 namespace {
-const char* const kNewSubscriber = "Новый абонент";
 
-QString Text(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+// "СОМ" with Cyrillic letters, as the program writes it in its messages.
+const char* const kCyrillicCom = "\xD0\xA1\xD0\x9E\xD0\x9C";
 
-struct Busy {
-    explicit Busy(UserInterface& ui) : ui_(ui) { ui_.SetBusyCursor(true); }
-    ~Busy() { ui_.SetBusyCursor(false); }
-    UserInterface& ui_;
-};
+template <class List>
+void FillNames(QComboBox* box, const List& list) {
+    for (int i = 0; i < list.count && i < kMaxSubscribers; ++i)
+        box->addItem(QString::fromStdString(Cp1251ToUtf8(TextOf(list.entries[size_t(i)].name))));
+}
+
+// Appends `entry` to `list` as the selected subscriber and sorts the list.
+template <class List, class Entry>
+void Append(List& list, const Entry& entry) {
+    list.entries[list.count] = entry;
+    list.selected = list.count;
+    ++list.count;
+    SortSubscribers(list);
+}
+
 }  // namespace
 
-TFormConnect::TFormConnect(TFormMain& main, QWidget* parent) : QDialog(parent), main_(main) {
-    setObjectName("FormConnect");
-    setWindowTitle(QString::fromUtf8("Установка связи с устройством"));
+const char* const TFormConnect::kKindNames[3] = {"Непосредственная связь", "Связь по телефону",
+                                                  "Ethernet-интерфейс"};
+const char* const TFormConnect::kNewSubscriber = "Новый абонент";
+
+TFormConnect::TFormConnect(TFormMain& main)
+    : TFormConnect(main.settings(), *main.qrtbox(), *main.ui(),
+                   ConnectStatusHooks{[&main] { main.RefreshLinkStatus(main.mainBar()); },
+                                      [&main](bool on) {
+                                          main.secondBar()->setVisible(on);
+                                          main.thirdBar()->setVisible(on);
+                                      }},
+                   &main) {}
+
+TFormConnect::TFormConnect(ProgramSettings& settings, Qrtbox& engine, UserInterface& ui, ConnectStatusHooks hooks,
+                           QWidget* parent)
+    : QDialog(parent), settings_(settings), engine_(engine), ui_(ui), hooks_(std::move(hooks)) {
     setModal(true);
+    setObjectName("FormConnect");
+    setWindowTitle(QStringLiteral("Установка связи с устройством"));
 
-    kind_ = new QComboBox(this);
-    kind_->setObjectName("CbKind");
-    kind_->addItems({QString::fromUtf8("Непосредственная связь"), QString::fromUtf8("Связь по телефону"),
-                     QString::fromUtf8("Ethernet-интерфейс")});
-    address_ = new QComboBox(this);
-    address_->setObjectName("CbAddress");
-    address_->setEditable(true);
-    for (int a = 1; a <= 255; ++a) address_->addItem(QString::number(a));
-    address_->lineEdit()->setMaxLength(3);
-    InstallIntegerKeyFilter(address_->lineEdit());
-
-    panel_ = new QWidget(this);
-    panel_->setObjectName("PnSubscriber");
-    subscriber_ = new QComboBox(panel_);
-    subscriber_->setObjectName("CbSubscriber");
-    subscriber_->setMinimumWidth(260);
-    list_ = new QPushButton(QString::fromUtf8("Список абонентов"), panel_);
-    auto* panelRow = new QHBoxLayout(panel_);
-    panelRow->setContentsMargins(0, 0, 0, 0);
-    panelRow->addWidget(new QLabel(QString::fromUtf8("Абонент"), panel_));
-    panelRow->addWidget(subscriber_, 1);
-    panelRow->addWidget(list_);
-
-    connect_ = new QPushButton(QString::fromUtf8("Связаться"), this);
-    params_ = new QPushButton(QString::fromUtf8("Изменить параметры связи"), this);
-    exit_ = new QPushButton(QString::fromUtf8("Выход"), this);
-
+    auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QString::fromUtf8("Тип связи"), this), 0, 0);
-    grid->addWidget(kind_, 0, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8("Адрес устройства"), this), 1, 0);
-    grid->addWidget(address_, 1, 1);
+    CBConnType = new QComboBox(this);
+    CBConnType->setObjectName("CBConnType");
+    for (const char* name : kKindNames) CBConnType->addItem(QString::fromUtf8(name));
+    CBConnType->setMinimumWidth(220);
+    grid->addWidget(new QLabel(QStringLiteral("Тип связи"), this), 0, 0);
+    grid->addWidget(CBConnType, 0, 1);
+
+    CBAdr = new QComboBox(this);
+    CBAdr->setObjectName("CBAdr");
+    CBAdr->setEditable(true);
+    CBAdr->setInsertPolicy(QComboBox::NoInsert);
+    for (int a = 1; a <= 255; ++a) CBAdr->addItem(QString::number(a));
+    CBAdr->lineEdit()->setMaxLength(3);
+    InstallIntegerKeyFilter(CBAdr->lineEdit());
+    grid->addWidget(new QLabel(QStringLiteral("Адрес устройства"), this), 1, 0);
+    grid->addWidget(CBAdr, 1, 1, Qt::AlignLeft);
+    layout->addLayout(grid);
+
+    pn_abonent = new QFrame(this);
+    pn_abonent->setObjectName("pn_abonent");
+    pn_abonent->setFrameShape(QFrame::StyledPanel);
+    auto* sub = new QGridLayout(pn_abonent);
+    CBAbonent = new QComboBox(pn_abonent);
+    CBAbonent->setObjectName("CBAbonent");
+    CBAbonent->setMinimumWidth(320);
+    BtnAbonentsList = new QPushButton(QStringLiteral("Список абонентов"), pn_abonent);
+    BtnAbonentsList->setObjectName("BtnAbonentsList");
+    BtnAbonentsList->setAutoDefault(false);
+    sub->addWidget(new QLabel(QStringLiteral("Абонент"), pn_abonent), 0, 0);
+    sub->addWidget(CBAbonent, 0, 1);
+    sub->addWidget(BtnAbonentsList, 1, 1, Qt::AlignRight);
+    layout->addWidget(pn_abonent);
+
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(connect_);
-    buttons->addWidget(params_);
-    buttons->addWidget(exit_);
-    auto* column = new QVBoxLayout(this);
-    column->addLayout(grid);
-    column->addWidget(panel_);
-    column->addLayout(buttons);
+    BtnConnect = new QPushButton(QStringLiteral("Связаться"), this);
+    BtnConnect->setObjectName("BtnConnect");
+    BtnConnPar = new QPushButton(QStringLiteral("Изменить параметры связи"), this);
+    BtnConnPar->setObjectName("BtnConnPar");
+    BtnConnPar->setAutoDefault(false);
+    BtnExit = new QPushButton(QStringLiteral("Выход"), this);
+    BtnExit->setObjectName("BtnExit");
+    BtnExit->setAutoDefault(false);
+    BtnConnect->setDefault(true);
+    buttons->addWidget(BtnConnect);
+    buttons->addWidget(BtnConnPar);
+    buttons->addStretch();
+    buttons->addWidget(BtnExit);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(kind_, &QComboBox::activated, this, [this](int i) { ChooseKind(i); });
-    connect(subscriber_, &QComboBox::activated, this, [this](int i) { ChooseSubscriber(i); });
-    connect(list_, &QPushButton::clicked, this, &TFormConnect::EditList);
-    connect(params_, &QPushButton::clicked, this, &TFormConnect::EditParams);
-    connect(connect_, &QPushButton::clicked, this, &TFormConnect::Connect);
-    connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BtnConnect, &QPushButton::clicked, this, &TFormConnect::ConnectClick);
+    connect(BtnConnPar, &QPushButton::clicked, this, &TFormConnect::ConnParClick);
+    connect(BtnAbonentsList, &QPushButton::clicked, this, &TFormConnect::SubscribersListClick);
+    connect(BtnExit, &QPushButton::clicked, this, &TFormConnect::reject);
+    connect(CBAbonent, &QComboBox::currentIndexChanged, this, &TFormConnect::SubscriberChanged);
 
-    const int kind = main_.settings().link.current.connectionKind;
-    kind_->setCurrentIndex(kind <= 2 ? kind : -1);
-    if (kindIndex() >= 0) {
-        ChooseKind(kindIndex());
-        connect_->setFocus();
+    // The stored kind and its layout; an unknown kind leaves none chosen.
+    const int kind = settings_.link.current.connectionKind;
+    CBConnType->setCurrentIndex(-1);
+    connect(CBConnType, &QComboBox::currentIndexChanged, this, &TFormConnect::KindChanged);
+    if (kind <= kLinkEthernet) {
+        CBConnType->setCurrentIndex(kind);
     } else {
-        kind_->setFocus();
+        pn_abonent->hide();
+        BtnConnect->setEnabled(false);
+        BtnConnPar->setEnabled(false);
     }
+    if (CBConnType->currentIndex() < 0) CBConnType->setFocus();
+    else if (BtnConnect->isEnabled()) BtnConnect->setFocus();
+    else CBAbonent->setFocus();  // a subscriber has to be chosen first
 }
 
-int TFormConnect::kindIndex() const { return kind_->currentIndex(); }
+// ---------------------------------------------------------------------------
+// Kinds and subscribers
 
-void TFormConnect::Refresh() { main_.RefreshLinkStatus(main_.mainBar()); }
-
-void TFormConnect::ChooseKind(int kind) {
-    LinkSettings& link = main_.settings().link;
-    kind_->setCurrentIndex(kind);
-    link.current.connectionKind = uint8_t(kind);
-    if (kind == kLinkDirect) {
-        panel_->hide();
-        main_.secondBar()->hide();
-        main_.thirdBar()->hide();
-        address_->setEnabled(true);
-        ShowSubscriberAddress(link.direct.address);
+void TFormConnect::KindChanged(int index) {
+    if (index < 0) return;
+    settings_.link.current.connectionKind = uint8_t(index);
+    if (index == kLinkDirect) {
+        pn_abonent->hide();
+        if (hooks_.showLinkBars) hooks_.showLinkBars(false);
+        CBAdr->setEnabled(true);
+        ShowAddress(settings_.link.direct.address);
         Refresh();
-        params_->setEnabled(true);
-        connect_->setEnabled(true);
-    } else {
-        panel_->show();
-        main_.secondBar()->show();
-        main_.thirdBar()->show();
-        address_->setEnabled(false);
-        FillSubscribers();
+        BtnConnPar->setEnabled(true);
+        BtnConnect->setEnabled(true);
+        return;
     }
-    adjustSize();
+    pn_abonent->show();
+    if (hooks_.showLinkBars) hooks_.showLinkBars(true);
+    CBAdr->setEnabled(false);
+    FillSubscribers();
 }
 
-void TFormConnect::ShowSubscriberAddress(int address) {
-    address_->setCurrentIndex(address >= 1 && address <= 255 ? address - 1 : -1);
-    if (address < 1 || address > 255) address_->setEditText(QString::number(address));
+int TFormConnect::SubscriberCount() const {
+    const uint8_t kind = settings_.link.current.connectionKind;
+    const int n = kind == kLinkPhone ? settings_.link.phone.subscribers.count
+                                     : settings_.link.ethernet.subscribers.count;
+    return std::min(n, kMaxSubscribers);
 }
 
-// One item per stored subscriber, then "Новый абонент" while the list has room.
+int TFormConnect::SubscriberAddress(int index) const {
+    if (settings_.link.current.connectionKind == kLinkPhone)
+        return settings_.link.phone.subscribers.entries[size_t(index)].address;
+    return settings_.link.ethernet.subscribers.entries[size_t(index)].address;
+}
+
 void TFormConnect::FillSubscribers() {
-    LinkSettings& link = main_.settings().link;
-    const bool phone = kindIndex() == kLinkPhone;
-    const int count = phone ? link.phone.subscribers.count : link.ethernet.subscribers.count;
-    const int selected = phone ? link.phone.subscribers.selected : link.ethernet.subscribers.selected;
+    const bool phone = settings_.link.current.connectionKind == kLinkPhone;
     filling_ = true;
-    subscriber_->clear();
-    for (int i = 0; i < count; ++i)
-        subscriber_->addItem(Text(phone ? TextOf(link.phone.subscribers.entries[size_t(i)].name)
-                                        : TextOf(link.ethernet.subscribers.entries[size_t(i)].name)));
-    if (count < kMaxSubscribers) subscriber_->addItem(QString::fromUtf8(kNewSubscriber));
+    CBAbonent->clear();
+    if (phone) FillNames(CBAbonent, settings_.link.phone.subscribers);
+    else FillNames(CBAbonent, settings_.link.ethernet.subscribers);
+    const int count = SubscriberCount();
+    if (count < kMaxSubscribers) CBAbonent->addItem(QString::fromUtf8(kNewSubscriber));
+    const int selected = phone ? settings_.link.phone.subscribers.selected : settings_.link.ethernet.subscribers.selected;
+    const int index = count > 0 && selected < count ? selected : -1;
+    CBAbonent->setCurrentIndex(index);
     filling_ = false;
-    if (count > 0) {
-        ChooseSubscriber(selected < count ? selected : 0);
-    } else {
-        ChooseSubscriber(-1);
-    }
+    ApplySubscriber(index);
 }
 
-void TFormConnect::ChooseSubscriber(int index) {
-    LinkSettings& link = main_.settings().link;
-    const bool phone = kindIndex() == kLinkPhone;
-    const int count = phone ? link.phone.subscribers.count : link.ethernet.subscribers.count;
-    if (index >= count && index >= 0) {  // "Новый абонент"
-        if (!NewSubscriber()) ChooseSubscriber(chosen_ < count ? chosen_ : -1);
-        return;
-    }
-    subscriber_->setCurrentIndex(index);
-    chosen_ = index;
-    if (index < 0) {
-        params_->setEnabled(false);
-        connect_->setEnabled(false);
+void TFormConnect::SetSubscriberIndex(int index) {
+    filling_ = true;
+    CBAbonent->setCurrentIndex(index);
+    filling_ = false;
+}
+
+void TFormConnect::ApplySubscriber(int index) {
+    subscriberIndex_ = index;
+    if (index < 0 || index >= SubscriberCount()) {
+        BtnConnPar->setEnabled(false);
+        BtnConnect->setEnabled(false);
         Refresh();
         return;
     }
-    if (phone) {
-        link.phone.subscribers.selected = uint8_t(index);
-        ShowSubscriberAddress(link.phone.subscribers.entries[size_t(index)].address);
-    } else {
-        link.ethernet.subscribers.selected = uint8_t(index);
-        ShowSubscriberAddress(link.ethernet.subscribers.entries[size_t(index)].address);
-    }
+    if (settings_.link.current.connectionKind == kLinkPhone) settings_.link.phone.subscribers.selected = uint8_t(index);
+    else settings_.link.ethernet.subscribers.selected = uint8_t(index);
+    ShowAddress(SubscriberAddress(index));
     Refresh();
-    params_->setEnabled(true);
-    connect_->setEnabled(true);
+    BtnConnPar->setEnabled(true);
+    BtnConnect->setEnabled(true);
 }
 
-// The subscriber editor on an empty entry at the end of the list.
-bool TFormConnect::NewSubscriber() {
-    LinkSettings& link = main_.settings().link;
-    UserInterface& ui = *main_.ui();
-    bool ok = false;
-    if (kindIndex() == kLinkPhone) {
-        auto& list = link.phone.subscribers;
-        if (list.count >= kMaxSubscribers) return false;
-        TelephoneSubscriber entry{};
-        TFormAbonent editor(entry, true, ui, this);
+void TFormConnect::SubscriberChanged(int index) {
+    if (filling_) return;
+    if (index >= 0 && index == SubscriberCount()) NewSubscriber();
+    else ApplySubscriber(index);
+}
+
+void TFormConnect::NewSubscriber() {
+    // The editor fills a fresh entry; the list changes only when it is accepted.
+    bool accepted = false;
+    if (settings_.link.current.connectionKind == kLinkPhone) {
+        TelephoneSubscriber entry;
+        TFormAbonent editor(entry, true, ui_, this);
         editor.exec();
-        if ((ok = editor.accepted())) {
-            list.entries[list.count] = entry;
-            list.selected = list.count;
-            ++list.count;
-            SortSubscribers(list);
-        }
+        accepted = editor.accepted();
+        if (accepted) Append(settings_.link.phone.subscribers, entry);
     } else {
-        auto& list = link.ethernet.subscribers;
-        if (list.count >= kMaxSubscribers) return false;
-        EthernetSubscriber entry{};
-        TFormAbonent editor(entry, true, ui, this);
+        EthernetSubscriber entry;
+        TFormAbonent editor(entry, true, ui_, this);
         editor.exec();
-        if ((ok = editor.accepted())) {
-            list.entries[list.count] = entry;
-            list.selected = list.count;
-            ++list.count;
-            SortSubscribers(list);
-        }
+        accepted = editor.accepted();
+        if (accepted) Append(settings_.link.ethernet.subscribers, entry);
     }
-    if (ok) {
-        WriteSubscribers();
-        FillSubscribers();
+    if (!accepted) {
+        const int previous = SubscriberCount() > 0 ? subscriberIndex_ : -1;
+        SetSubscriberIndex(previous);
+        ApplySubscriber(previous);
+        return;
     }
-    return ok;
+    WriteSubscribers();
+    FillSubscribers();
 }
 
 void TFormConnect::WriteSubscribers() {
-    ProgramSettings& s = main_.settings();
-    Busy busy(*main_.ui());
-    if (kindIndex() == kLinkPhone)
-        s.WriteTelephoneSubscribers(s.TelephoneSubscribersIni());
+    if (settings_.link.current.connectionKind == kLinkPhone)
+        settings_.WriteTelephoneSubscribers(settings_.TelephoneSubscribersIni());
     else
-        s.WriteEthernetSubscribers(s.EthernetSubscribersIni());
+        settings_.WriteEthernetSubscribers(settings_.EthernetSubscribersIni());
 }
 
-void TFormConnect::EditList() {
-    TFormAbonents_List editor(main_.settings().link, kindIndex(), *main_.ui(), this);
-    editor.exec();
-    if (editor.accepted()) {
+void TFormConnect::SubscribersListClick() {
+    const int kind = settings_.link.current.connectionKind;
+    if (kind != kLinkPhone && kind != kLinkEthernet) return;
+    TFormAbonents_List list(settings_.link, kind, ui_, this);
+    list.exec();
+    if (list.accepted()) {
+        ui_.SetBusyCursor(true);
         WriteSubscribers();
+        ui_.SetBusyCursor(false);
         FillSubscribers();
     }
     Refresh();
 }
 
-void TFormConnect::EditParams() {
-    ProgramSettings& s = main_.settings();
-    TFormConn_Par dialog(s.link, *main_.qrtbox(), *main_.ui(), this);
-    dialog.exec();
-    if (!dialog.accepted()) return;
-    s.WriteLinkSettings(s.ZulIni());
+void TFormConnect::ConnParClick() {
+    TFormConn_Par parameters(settings_.link, engine_, ui_, this);
+    parameters.exec();
+    if (!parameters.accepted()) return;
+    settings_.WriteLinkSettings(settings_.ZulIni());
     Refresh();
-    if (kindIndex() == kLinkDirect) ShowSubscriberAddress(s.link.direct.address);
+    if (settings_.link.current.connectionKind == kLinkDirect) ShowAddress(settings_.link.direct.address);
 }
 
-void TFormConnect::Connect() {
-    ProgramSettings& s = main_.settings();
-    LinkSettings& link = s.link;
-    UserInterface& ui = *main_.ui();
-    Qrtbox& box = *main_.qrtbox();
-    const int kind = kindIndex();
-    const QString text = address_->currentText().trimmed();
+bool TFormConnect::StoredSubscriberChosen() const {
+    const int index = CBAbonent->currentIndex();
+    return index >= 0 && index < SubscriberCount();
+}
+
+void TFormConnect::ShowAddress(int address) {
+    if (address >= 1 && address <= 255) CBAdr->setCurrentIndex(address - 1);
+    else CBAdr->setEditText(QString::number(address));
+}
+
+void TFormConnect::Refresh() {
+    if (hooks_.refreshStatus) hooks_.refreshStatus();
+}
+
+void TFormConnect::NotAll() { ui_.ShowMessageBox(kMsgInputError, "Введены не все параметры", ""); }
+
+// ---------------------------------------------------------------------------
+// "Связаться"
+
+void TFormConnect::ConnectClick() {
+    const int kind = CBConnType->currentIndex();
+    const QString text = CBAdr->currentText().trimmed();
     if (kind < 0 || text.isEmpty()) {
-        ui.ShowMessageBox(kMsgInputError, "Введены не все параметры", "");
+        NotAll();
         return;
     }
     bool number = false;
     const int address = text.toInt(&number);
     if (!number || address < 1 || address > 255) {
-        ui.ShowMessageBox(kMsgInputError, "Адрес вне допустимого диапазона", "(1...255)");
+        ui_.ShowMessageBox(kMsgInputError, "Адрес вне допустимого диапазона", "(1...255)");
         return;
     }
-    if (box.PortOpen()) box.ClosePort();
+    if (engine_.PortOpen()) engine_.ClosePort();
+    // A socket left from an earlier link would be lost when the new one is stored.
+    if (engine_.sock > 0) {
+        TcpClose(engine_.sock);
+        engine_.sock = 0;
+    }
 
     if (kind == kLinkEthernet) {
-        const int count = link.ethernet.subscribers.count;
-        if (chosen_ < 0 || chosen_ >= count) {
-            link.ethernet.params.address = uint8_t(address);
-            ui.ShowMessageBox(kMsgInputError, "Введены не все параметры", "");
+        if (!StoredSubscriberChosen()) {
+            settings_.link.ethernet.params.address = uint8_t(address);
+            NotAll();
             return;
         }
-        if (!ConnectTcp(box, link.ethernet, address, ui)) return;
-        s.WriteLinkSettings(s.ZulIni());
+        if (!ConnectTcp(engine_, settings_.link.ethernet, address, ui_)) return;
+        settings_.WriteLinkSettings(settings_.ZulIni());
         Refresh();
         connected_ = true;
         accept();
         return;
     }
-
-    Busy busy(ui);
-    LinkParams* record = &link.direct;
-    if (kind == kLinkPhone) {
-        if (chosen_ < 0 || chosen_ >= link.phone.subscribers.count) {
-            ui.ShowMessageBox(kMsgInputError, "Введены не все параметры", "");
-            return;
-        }
-        record = &link.phone.params;
+    if (kind == kLinkPhone && !StoredSubscriberChosen()) {
+        settings_.link.phone.params.address = uint8_t(address);
+        NotAll();
+        return;
     }
-    record->address = uint8_t(address);
-    s.WriteLinkSettings(s.ZulIni());
-    Refresh();
-    const bool release = kind == kLinkDirect && link.current.releasePort;
-    box.address = record->address;
-    box.baudRate = int32_t(record->speed);
-    box.portNumber = record->port;
-    box.linkKind = uint8_t(kind);
-    box.portWaitSeconds = uint32_t(std::max(link.current.portWait, 1));
-    box.openPerExchange = release ? 1 : 0;
-    box.replyTimeoutMs = record->replyWaitSeconds * 1000;
-    box.interByteTimeoutMs = record->interByteTimeoutMs;
-    box.preambleCount = record->preambles;
-    box.attempts = record->attempts;
-    // A released port is opened by every exchange, not here.
-    if (!release) {
-        if (!box.OpenPort()) {
-            ui.ShowMessageBox(kMsgError,
-                              "Коммуникационный порт СОМ" + std::to_string(record->port) + " недоступен", "");
-            return;
-        }
-        if (box.port) box.port->SetReadTimeouts(0xFFFFFFFF, 0, 0);
+    ui_.SetBusyCursor(true);
+    const bool opened = SetUpSerialLink(kind, address);
+    ui_.SetBusyCursor(false);
+    if (!opened) {
+        ui_.ShowMessageBox(kMsgError,
+                           "Коммуникационный порт " + std::string(kCyrillicCom) + std::to_string(engine_.portNumber) +
+                               " недоступен",
+                           "");
+        return;
     }
-    QThread::msleep(300);
     connected_ = true;
     accept();
+}
+
+bool TFormConnect::SetUpSerialLink(int kind, int address) {
+    LinkSettings& s = settings_.link;
+    LinkParams& r = kind == kLinkPhone ? s.phone.params : s.direct;
+    r.address = uint8_t(address);
+    settings_.WriteLinkSettings(settings_.ZulIni());
+    Refresh();
+
+    const bool release = kind == kLinkDirect && s.current.releasePort != 0;
+    engine_.address = r.address;
+    engine_.baudRate = int32_t(r.speed);
+    engine_.portNumber = r.port;
+    engine_.linkKind = uint8_t(kind);
+    engine_.portWaitSeconds = uint32_t(std::max(s.current.portWait, 0));
+    engine_.openPerExchange = release ? 1 : 0;
+    engine_.replyTimeoutMs = r.replyWaitSeconds * 1000;
+    engine_.interByteTimeoutMs = r.interByteTimeoutMs;
+    engine_.preambleCount = r.preambles;
+    engine_.attempts = r.attempts;
+
+    // A released direct line is opened by every exchange, not here.
+    if (!release && !engine_.OpenPort()) return false;
+    if (engine_.PortOpen()) engine_.port->SetReadTimeouts(0xFFFFFFFF, 0, 0);  // reads return at once
+    engine_.clock->WaitMs(300);
+    return true;
 }
 
 }  // namespace zul

@@ -24,7 +24,7 @@ bool MainStartHost::ShowConnectDialog() {
             }
         }
     }
-    TFormConnect dialog(main_, &main_);
+    TFormConnect dialog(main_);
     dialog.exec();
     return dialog.connected();
 }
