@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <cstdio>
@@ -49,6 +50,9 @@ private:
     QWidget* window_;
     bool done_ = false;
 };
+
+volatile std::sig_atomic_t gStopSignal = 0;
+void OnStopSignal(int) { gStopSignal = 1; }
 
 void Usage() { std::fprintf(stderr, "usage: zulqrt [--home DIR] [--startup-time] [--demo]\n"); }
 
@@ -121,7 +125,15 @@ int main(int argc, char** argv) {
         }
         std::fprintf(stderr, "demonstration controller on 127.0.0.1:%u, program folder %s\n",
                      unsigned(sim->tcpPort()), scratch.c_str());
+        // Ctrl+C or a kill ends the program the ordinary way, so that the scratch folder goes too.
+        std::signal(SIGINT, OnStopSignal);
+        std::signal(SIGTERM, OnStopSignal);
     }
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [] {
+        if (gStopSignal) QCoreApplication::exit(130);
+    });
+    stopWatch.start(100);
     const std::string folder = zul::ChooseProgramFolder(zul::ProgramFolderSourcesFromEnvironment(home));
     int rc = 0;
     {
