@@ -1,9 +1,16 @@
 // zulqrt: the maintenance program's window.
-//   zulqrt [--home DIR] [--startup-time]
+//   zulqrt [--home DIR] [--startup-time] [--demo]
 // --home DIR (or ZUL_HOME) sets the program folder that holds the working
 // folders; --startup-time prints the time from start to the shown main window
-// on stderr and ends the program.
+// on stderr and ends the program; --demo starts a simulated controller in the
+// program and connects to it over loopback TCP, with a scratch program folder
+// of its own (the user's settings are never touched).
+#include <stdlib.h>
+
 #include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <memory>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,7 +20,10 @@
 #include <QWindow>
 
 #include "shell/Folders.h"
+#include "link/LinkSettings.h"
 #include "shell/Main.h"
+#include "sim/Qrtsim.h"
+#include "tables/Stringi.h"
 
 namespace {
 // Reports the first time the window system shows the window's contents.
@@ -41,13 +51,36 @@ private:
     bool done_ = false;
 };
 
-void Usage() { std::fprintf(stderr, "usage: zulqrt [--home DIR] [--startup-time]\n"); }
+volatile std::sig_atomic_t gStopSignal = 0;
+void OnStopSignal(int) { gStopSignal = 1; }
+
+void Usage() { std::fprintf(stderr, "usage: zulqrt [--home DIR] [--startup-time] [--demo]\n"); }
+
+// The demonstration controller as the one Ethernet subscriber, chosen.
+void UseDemoController(zul::TFormMain& window, uint16_t port) {
+    zul::LinkSettings& link = window.settings().link;
+    link.current.connectionKind = zul::kLinkEthernet;
+    zul::EthernetSettings& eth = link.ethernet;
+    eth.subscribers.count = 1;
+    eth.subscribers.selected = 0;
+    zul::EthernetSubscriber& sub = eth.subscribers.entries[0];
+    zul::SetText(sub.name, zul::Utf8ToCp1251("Демонстрационный контроллер"));
+    sub.address = 1;
+    sub.ip = {1, 0, 0, 127};  // 127.0.0.1, last octet first
+    sub.port = port;
+    eth.params.address = 1;
+    // The simulated controller needs no pause before a request (a real line's
+    // converter may: the link settings keep 500 ms for them).
+    eth.sendPauseMs = 0;
+    window.ConnectWithoutDialogOnce();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     std::string home;
     bool startupTime = false;
+    bool demo = false;
     // Our own options first; Qt takes the rest (-platform and the like).
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
@@ -59,6 +92,8 @@ int main(int argc, char** argv) {
             home = argv[++i];
         } else if (std::strncmp(argv[i], "--home=", 7) == 0) {
             home = argv[i] + 7;
+        } else if (std::strcmp(argv[i], "--demo") == 0) {
+            demo = true;
         } else if (std::strcmp(argv[i], "--startup-time") == 0) {
             startupTime = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -73,13 +108,49 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, rest.data());
     QApplication::setApplicationName("zulqrt");
 
-    const std::string folder = zul::ChooseProgramFolder(zul::ProgramFolderSourcesFromEnvironment(home));
-    zul::TFormMain window(folder);
-    ExposeProbe probe(started, &window);
-    if (startupTime) {
-        window.winId();  // creates the native window, so that its events can be watched
-        window.windowHandle()->installEventFilter(&probe);
+    std::unique_ptr<zul::sim::Qrtsim> sim;
+    std::string scratch;
+    if (demo) {
+        char tmpl[] = "/tmp/zulqrt-demo-XXXXXX";
+        if (!::mkdtemp(tmpl)) {
+            std::perror("zulqrt: scratch folder");
+            return 1;
+        }
+        scratch = tmpl;
+        home = scratch;
+        sim = std::make_unique<zul::sim::Qrtsim>();
+        if (!sim->StartTcp()) {
+            std::fprintf(stderr, "zulqrt: the demonstration controller could not start\n");
+            return 1;
+        }
+        std::fprintf(stderr, "demonstration controller on 127.0.0.1:%u, program folder %s\n",
+                     unsigned(sim->tcpPort()), scratch.c_str());
+        // Ctrl+C or a kill ends the program the ordinary way, so that the scratch folder goes too.
+        std::signal(SIGINT, OnStopSignal);
+        std::signal(SIGTERM, OnStopSignal);
     }
-    window.show();
-    return app.exec();
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [] {
+        if (gStopSignal) QCoreApplication::exit(130);
+    });
+    stopWatch.start(100);
+    const std::string folder = zul::ChooseProgramFolder(zul::ProgramFolderSourcesFromEnvironment(home));
+    int rc = 0;
+    {
+        zul::TFormMain window(folder);
+        if (sim) UseDemoController(window, sim->tcpPort());
+        ExposeProbe probe(started, &window);
+        if (startupTime) {
+            window.winId();  // creates the native window, so that its events can be watched
+            window.windowHandle()->installEventFilter(&probe);
+        }
+        window.show();
+        rc = app.exec();
+    }
+    if (sim) sim->Stop();
+    if (!scratch.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(scratch, ec);
+    }
+    return rc;
 }

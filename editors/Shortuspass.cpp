@@ -40,7 +40,16 @@ QGroupBox* Group(const QString& title, QLineEdit* edit, QWidget* parent) {
 
 }  // namespace
 
-TFormShortUsPass::TFormShortUsPass(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui) {
+TFormShortUsPass::TFormShortUsPass(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui) { Build(); }
+
+TFormShortUsPass::TFormShortUsPass(QWidget* parent)
+    : QDialog(parent), ownUi_(std::make_unique<QtUserInterface>(this)), ui_(*ownUi_) {
+    Build();
+}
+
+TFormShortUsPass::~TFormShortUsPass() = default;
+
+void TFormShortUsPass::Build() {
     setModal(true);
     setObjectName("FormShortUsPass");
     setWindowTitle(QStringLiteral("Идентификация пользователя программы"));
@@ -87,6 +96,7 @@ bool TFormShortUsPass::eventFilter(QObject* watched, QEvent* event) {
 void TFormShortUsPass::AcceptClick() {
     if (EdCode->text().isEmpty()) {
         ui_.ShowMessageBox(kMsgInputError, "Не задан код идентификации пользователя", "");
+        EdCode->setFocus();
         return;
     }
     credentials_.fill(' ');
@@ -99,16 +109,11 @@ void TFormShortUsPass::AcceptClick() {
 }
 
 bool AskCredentials(Qrtbox& box, QWidget* parent) {
-    std::unique_ptr<QtUserInterface> own;
-    UserInterface* ui = box.ui;
-    if (!ui) {
-        own = std::make_unique<QtUserInterface>(parent);
-        ui = own.get();
-    }
-    TFormShortUsPass dialog(*ui, parent);
-    dialog.exec();
-    if (!dialog.accepted()) return false;
-    const auto& bytes = dialog.credentials();
+    std::unique_ptr<TFormShortUsPass> dialog =
+        box.ui ? std::make_unique<TFormShortUsPass>(*box.ui, parent) : std::make_unique<TFormShortUsPass>(parent);
+    dialog->exec();
+    if (!dialog->accepted()) return false;
+    const auto& bytes = dialog->credentials();
     std::copy_n(bytes.begin(), 12, box.writePassword.begin());
     std::copy_n(bytes.begin() + 12, 4, box.identCode.begin());
     return true;

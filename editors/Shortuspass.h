@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include <QDialog>
 
@@ -17,7 +18,11 @@ class UserInterface;
 class TFormShortUsPass : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormShortUsPass(UserInterface& ui, QWidget* parent = nullptr);
+    // Messages through `ui`.
+    TFormShortUsPass(UserInterface& ui, QWidget* parent = nullptr);
+    // Messages in message boxes of its own.
+    explicit TFormShortUsPass(QWidget* parent = nullptr);
+    ~TFormShortUsPass() override;
 
     bool accepted() const { return accepted_; }
     // After acceptance: the write password in bytes 0..11 and the identification
@@ -36,6 +41,9 @@ private slots:
     void AcceptClick();
 
 private:
+    void Build();
+
+    std::unique_ptr<UserInterface> ownUi_;
     UserInterface& ui_;
     std::array<uint8_t, 16> credentials_{};
     bool accepted_ = false;

@@ -82,8 +82,8 @@ bool ConnectTcp(Qrtbox& box, EthernetSettings& settings, int address, UserInterf
     // A refused connection is tried again until the connection wait has passed.
     int fd = -1;
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) break;
+        if (Clock::now() >= deadline) break;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         fd = TcpConnectTo(addr, int(left), [&] { ui.ProcessEvents(); });
         if (fd >= 0) break;
         const auto pause = std::min(Clock::now() + std::chrono::milliseconds(50), deadline);

@@ -16,8 +16,10 @@
 #include "shell/About.h"
 #include "shell/Folders.h"
 #include "shell/LinkStatus.h"
+#include "shell/MainStart.h"
 #include "shell/MessageBox.h"
 #include "shell/Wait.h"
+#include "tables/Conffun.h"
 
 namespace zul {
 
@@ -379,16 +381,18 @@ void TFormMain::CloseLink() {
 
 void TFormMain::TimerStartTimer() {
     timerStart_->stop();
-    {
-        Hourglass h;
-        CloseLink();
-        RefreshLinkStatus(mainBar_);
-        mainBar_->setText(1, QString());
-        HideTopLevelMenus();
-    }
-    // The connection dialog, dialling, login, identification and the base tables
-    // join here; until then the program runs without a link.
-    SetupMenus();
+    MainStartHost host(*this);
+    host.connectWithoutDialog = connectWithoutDialogOnce_;
+    connectWithoutDialogOnce_ = false;
+    TableIo io(*qrtbox_, *image_, ui_);
+    ConnectionStart start(*qrtbox_, *image_, io, ui_, settings_->link, mainBar_, host, SystemClock::Instance());
+    start.modemConnected = modemConnected;
+    host.start = &start;
+    start.TimerStartTimer();
+    linkEstablished = start.linkEstablished;
+    writeAll = start.writeAll;
+    modemConnected = start.modemConnected;
+    emit startSequenceDone();
 }
 
 void TFormMain::NconnectClick() { timerStart_->start(); }

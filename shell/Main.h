@@ -73,6 +73,9 @@ public:
 
     // The link: closes the socket or port, hides the link-dependent bars.
     void CloseLink();
+    // The next start sequence connects over Ethernet to the selected subscriber
+    // without showing the connection dialog (demonstration mode).
+    void ConnectWithoutDialogOnce() { connectWithoutDialogOnce_ = true; }
 
 public slots:
     // The start sequence: 100 ms after creation, and again after "Связь с другим устройством".
@@ -139,6 +142,8 @@ public slots:
 signals:
     // After the closing steps (engine destroyed, settings saved, scratch files deleted).
     void closed();
+    // Each time the start sequence has ended, with or without a link.
+    void startSequenceDone();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -165,6 +170,7 @@ private:
     QTimer* timerMessage_ = nullptr;
     std::unique_ptr<TFormWait> wait_;
     bool closed_ = false;
+    bool connectWithoutDialogOnce_ = false;
 };
 
 }  // namespace zul

@@ -122,6 +122,13 @@ private slots:
         Fill(&empty, "5555", "");  // a user may have no password
         QVERIFY(empty.accepted());
         QCOMPARE(Bytes(empty.credentials().data(), 16), std::string(12, ' ') + "5555");
+
+        TFormShortUsPass shortCode(ui);
+        shortCode.show();
+        QTest::keyClicks(shortCode.EdCode, "7");
+        QTest::mouseClick(shortCode.BtnAccept, Qt::LeftButton);
+        QVERIFY(shortCode.accepted());
+        QCOMPARE(Bytes(shortCode.credentials().data(), 16), std::string(12, ' ') + "7   ");
     }
 
     void emptyCodeIsRefused() {
@@ -165,6 +172,23 @@ private slots:
         QVERIFY(!AskCredentials(box, nullptr));
         QCOMPARE(ui.Last(), std::string("2|Не задан код идентификации пользователя|"));
         QCOMPARE(Bytes(box.identCode.data(), 4), std::string("3333"));
+    }
+
+    void ownMessageBoxKeepsTheDialogOpen() {
+        TFormShortUsPass d;  // no interface given: its own message boxes
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QString line1;
+        OnDialog<TFormMessage>([&](TFormMessage* m) {
+            line1 = m->lineLabel(0)->text();
+            m->closeButton()->click();
+        });
+        QTest::keyClicks(d.EdPassword, "abc");
+        d.BtnAccept->click();
+        QCOMPARE(line1, QStringLiteral("Не задан код идентификации пользователя"));
+        QVERIFY(d.isVisible());
+        QVERIFY(!d.accepted());
+        QCOMPARE(d.focusWidget(), static_cast<QWidget*>(d.EdCode));  // back to the code
     }
 
     void withoutAnInterfaceTheMessageIsARealBox() {

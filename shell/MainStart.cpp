@@ -1,0 +1,60 @@
+#include "shell/MainStart.h"
+
+#include "editors/Shortuspass.h"
+#include "link/Connect.h"
+#include "link/Tcp_fun.h"
+#include "shell/Main.h"
+#include "shell/MessageBox.h"
+#include "shell/Tableinfo.h"
+
+namespace zul {
+
+bool MainStartHost::ShowConnectDialog() {
+    ProgramSettings& s = main_.settings();
+    if (connectWithoutDialog) {
+        connectWithoutDialog = false;
+        EthernetSettings& eth = s.link.ethernet;
+        if (s.link.current.connectionKind == kLinkEthernet && eth.subscribers.count > 0) {
+            const int address = eth.subscribers.entries[eth.subscribers.selected].address;
+            if (ConnectTcp(*main_.qrtbox(), eth, address, *main_.ui())) {
+                main_.secondBar()->show();
+                main_.thirdBar()->show();
+                main_.RefreshLinkStatus(main_.mainBar());
+                return true;
+            }
+        }
+    }
+    TFormConnect dialog(main_);
+    dialog.exec();
+    return dialog.connected();
+}
+
+void MainStartHost::CloseLink() { main_.CloseLink(); }
+void MainStartHost::HideAllMenus() { main_.HideTopLevelMenus(); }
+
+void MainStartHost::SetupMenus() {
+    if (start) {
+        main_.linkEstablished = start->linkEstablished;
+        main_.writeAll = start->writeAll;
+        main_.modemConnected = start->modemConnected;
+    }
+    main_.SetupMenus();
+}
+
+void MainStartHost::RefreshLinkStatus() { main_.RefreshLinkStatus(main_.mainBar()); }
+void MainStartHost::SaveSettings() { main_.settings().SaveSettings(); }
+void MainStartHost::AskCredentials() { zul::AskCredentials(*main_.qrtbox(), &main_); }
+
+bool MainStartHost::DialSubscriber() {
+    ShowNotAvailable(QString::fromUtf8("Связь по телефону"), &main_);
+    return false;
+}
+
+int MainStartHost::ShowTableInfo(TableStateInfo& info, uint8_t version) {
+    TFormTableInfo dialog(info, version, *main_.qrtbox(), main_.settings().link, *main_.ui(), &main_);
+    dialog.onReset = [this] { main_.RefreshLinkStatus(main_.mainBar()); };
+    dialog.exec();
+    return dialog.result();
+}
+
+}  // namespace zul
