@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "editors/Abonent.h"
+#include "editors/ListButtons.h"
 #include "link/SubscriberLists.h"
 #include "shell/UserInterface.h"
 #include "tables/Stringi.h"
@@ -62,22 +63,12 @@ TFormAbonents_List::TFormAbonents_List(LinkSettings& settings, int kind, UserInt
     connect(head, &QHeaderView::sectionResized, this, &TFormAbonents_List::PlaceSortButtons);
     connect(head, &QHeaderView::geometriesChanged, this, &TFormAbonents_List::PlaceSortButtons);
 
-    auto* buttons = new QHBoxLayout;
-    BtnChange = new QPushButton(QStringLiteral("Изменить"), this);
-    BtnChange->setObjectName("BtnChange");
-    BtnDelete = new QPushButton(QStringLiteral("Удалить"), this);
-    BtnDelete->setObjectName("BtnDelete");
-    BtnAdd = new QPushButton(QStringLiteral("Добавить"), this);
-    BtnAdd->setObjectName("BtnAdd");
-    BtnAccept = new QPushButton(QStringLiteral("Принять"), this);
-    BtnAccept->setObjectName("BtnAccept");
-    BtnCancel = new QPushButton(QStringLiteral("Отменить"), this);
-    BtnCancel->setObjectName("BtnCancel");
-    for (QPushButton* b : {BtnChange, BtnDelete, BtnAdd}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(BtnAccept);
-    buttons->addWidget(BtnCancel);
-    v->addLayout(buttons);
+    const ListButtons row = AddListButtons(this, v);
+    BtnChange = row.change;
+    BtnDelete = row.remove;
+    BtnAdd = row.add;
+    BtnAccept = row.accept;
+    BtnCancel = row.cancel;
     connect(BtnChange, &QPushButton::clicked, this, &TFormAbonents_List::ChangeClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TFormAbonents_List::DeleteClick);
     connect(BtnAdd, &QPushButton::clicked, this, &TFormAbonents_List::AddClick);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "editors/Object.h"
+#include "editors/ListButtons.h"
 #include "link/Rd_wr_ini.h"
 #include "link/SubscriberLists.h"
 #include "shell/UserInterface.h"
@@ -42,22 +43,12 @@ TFormObjects_List::TFormObjects_List(ProgramSettings& settings, UserInterface& u
     Grid->setMinimumSize(480, 300);
     v->addWidget(Grid);
 
-    auto* buttons = new QHBoxLayout;
-    BtnChange = new QPushButton(QStringLiteral("Изменить"), this);
-    BtnChange->setObjectName("BtnChange");
-    BtnDelete = new QPushButton(QStringLiteral("Удалить"), this);
-    BtnDelete->setObjectName("BtnDelete");
-    BtnAdd = new QPushButton(QStringLiteral("Добавить"), this);
-    BtnAdd->setObjectName("BtnAdd");
-    BtnAccept = new QPushButton(QStringLiteral("Принять"), this);
-    BtnAccept->setObjectName("BtnAccept");
-    BtnCancel = new QPushButton(QStringLiteral("Отменить"), this);
-    BtnCancel->setObjectName("BtnCancel");
-    for (QPushButton* b : {BtnChange, BtnDelete, BtnAdd}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(BtnAccept);
-    buttons->addWidget(BtnCancel);
-    v->addLayout(buttons);
+    const ListButtons row = AddListButtons(this, v);
+    BtnChange = row.change;
+    BtnDelete = row.remove;
+    BtnAdd = row.add;
+    BtnAccept = row.accept;
+    BtnCancel = row.cancel;
     connect(BtnChange, &QPushButton::clicked, this, &TFormObjects_List::ChangeClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TFormObjects_List::DeleteClick);
     connect(BtnAdd, &QPushButton::clicked, this, &TFormObjects_List::AddClick);

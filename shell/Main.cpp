@@ -32,8 +32,9 @@ constexpr int kMessageDelayMs = 3000;
 
 // The hourglass for the length of a scope.
 struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
+    explicit Hourglass(UserInterface& ui) : ui_(ui) { ui_.SetBusyCursor(true); }
+    ~Hourglass() { ui_.SetBusyCursor(false); }
+    UserInterface& ui_;
 };
 }  // namespace
 
@@ -409,7 +410,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         return;
     }
     {
-        Hourglass h;
+        Hourglass h(ui_);
         timerStart_->stop();
         timerMessage_->stop();
         CloseLink();

@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "support/ModalHelper.h"
+
 #include "editors/Abonent.h"
 #include "editors/Abonents_list.h"
 #include "link/Comportfunctions.h"
@@ -44,24 +46,6 @@ using namespace zul;
 namespace {
 
 constexpr int kPort = 202;  // a port number the default map leaves free
-
-// Runs `fn` on the first visible dialog of type T on top of the modal stack.
-template <class T>
-void OnDialog(std::function<void(T*)> fn, int timeoutMs = 5000) {
-    auto* timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, timeoutMs] {
-        T* d = qobject_cast<T*>(QApplication::activeModalWidget());
-        if ((d && d->isVisible()) || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            if (d) fn(d);
-        }
-    });
-    timer->start();
-}
 
 // A user interface that records messages and lets Qt run while the engine waits.
 class TestUi : public test::RecordingUi {
@@ -433,14 +417,14 @@ private slots:
         QCOMPARE(d->CBAbonent->currentIndex(), 0);
 
         // Cancelled: the previous choice comes back, nothing is written.
-        OnDialog<TFormAbonent>([](TFormAbonent* e) { QTest::mouseClick(e->BtnCancel, Qt::LeftButton); });
+        zultest::OnDialog<TFormAbonent>([](TFormAbonent* e) { QTest::mouseClick(e->BtnCancel, Qt::LeftButton); });
         d->CBAbonent->setCurrentIndex(2);
         QCOMPARE(d->CBAbonent->currentIndex(), 0);
         QCOMPARE(int(list.count), 2);
         QVERIFY(d->BtnConnect->isEnabled());
         QVERIFY(!QFile::exists(Ini("fon_abonents.ini")));
 
-        OnDialog<TFormAbonent>([](TFormAbonent* e) {
+        zultest::OnDialog<TFormAbonent>([](TFormAbonent* e) {
             QVERIFY(e->EdName->text().isEmpty());  // a new entry starts empty
             e->EdName->setText(QStringLiteral("Б"));
             e->CBAdr->setEditText(QStringLiteral("77"));
@@ -467,12 +451,12 @@ private slots:
         settings->link.current.connectionKind = kLinkEthernet;
         auto d = Dialog();
         QCOMPARE(d->CBAbonent->currentIndex(), -1);
-        OnDialog<TFormAbonent>([](TFormAbonent* e) { QTest::mouseClick(e->BtnCancel, Qt::LeftButton); });
+        zultest::OnDialog<TFormAbonent>([](TFormAbonent* e) { QTest::mouseClick(e->BtnCancel, Qt::LeftButton); });
         d->CBAbonent->setCurrentIndex(0);
         QCOMPARE(d->CBAbonent->currentIndex(), -1);  // none again
         QVERIFY(!d->BtnConnect->isEnabled());
 
-        OnDialog<TFormAbonent>([](TFormAbonent* e) {
+        zultest::OnDialog<TFormAbonent>([](TFormAbonent* e) {
             e->EdName->setText(QStringLiteral("Сервер"));
             e->CBAdr->setEditText(QStringLiteral("4"));
             const char* octets[4] = {"192", "168", "1", "10"};
@@ -501,14 +485,14 @@ private slots:
         settings->TakeSavedCopy();
         auto d = Dialog();
         // Cancelled: nothing written.
-        OnDialog<TFormAbonents_List>([](TFormAbonents_List* l) { QTest::mouseClick(l->BtnCancel, Qt::LeftButton); });
+        zultest::OnDialog<TFormAbonents_List>([](TFormAbonents_List* l) { QTest::mouseClick(l->BtnCancel, Qt::LeftButton); });
         const int before = refreshes;
         QTest::mouseClick(d->BtnAbonentsList, Qt::LeftButton);
         QVERIFY(refreshes > before);
         QVERIFY(!QFile::exists(Ini("fon_abonents.ini")));
         // The selected one deleted and accepted: file written, list refilled.
         ui.answers = {true};
-        OnDialog<TFormAbonents_List>([](TFormAbonents_List* l) {
+        zultest::OnDialog<TFormAbonents_List>([](TFormAbonents_List* l) {
             QTest::mouseClick(l->BtnDelete, Qt::LeftButton);
             QTest::mouseClick(l->BtnAccept, Qt::LeftButton);
         });
@@ -529,11 +513,11 @@ private slots:
         settings->TakeSavedCopy();
         auto d = Dialog();
         // Cancelled: nothing written.
-        OnDialog<TFormConn_Par>([](TFormConn_Par* p) { QTest::mouseClick(p->BtnExit, Qt::LeftButton); });
+        zultest::OnDialog<TFormConn_Par>([](TFormConn_Par* p) { QTest::mouseClick(p->BtnExit, Qt::LeftButton); });
         QTest::mouseClick(d->BtnConnPar, Qt::LeftButton);
         QVERIFY(!QFile::exists(Ini("zul.ini")));
         // The address search finds the controller; the dialog then shows its address.
-        OnDialog<TFormConn_Par>([](TFormConn_Par* p) { QTest::mouseClick(p->BtnSearch, Qt::LeftButton); });
+        zultest::OnDialog<TFormConn_Par>([](TFormConn_Par* p) { QTest::mouseClick(p->BtnSearch, Qt::LeftButton); });
         QTest::mouseClick(d->BtnConnPar, Qt::LeftButton);
         QCOMPARE(ui.Last(), std::string("5|Адрес устройства установлен|(адрес = 12)."));
         QCOMPARE(int(settings->link.direct.address), 12);

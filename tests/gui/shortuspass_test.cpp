@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "support/ModalHelper.h"
+
 #include "editors/Shortuspass.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -29,24 +31,6 @@
 using namespace zul;
 
 namespace {
-
-// Runs `fn` on the first visible dialog of type T on top of the modal stack.
-template <class T>
-void OnDialog(std::function<void(T*)> fn, int timeoutMs = 5000) {
-    auto* timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, timeoutMs] {
-        T* d = qobject_cast<T*>(QApplication::activeModalWidget());
-        if ((d && d->isVisible()) || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            if (d) fn(d);
-        }
-    });
-    timer->start();
-}
 
 // Types text of any script: QTest::keyClicks asserts on non-Latin characters.
 void TypeText(QWidget* w, const QString& text) {
@@ -149,13 +133,13 @@ private slots:
         QCOMPARE(Bytes(box.writePassword.data(), 12), std::string(12, ' '));  // at start: blanks
         QCOMPARE(Bytes(box.identCode.data(), 4), std::string(4, ' '));
 
-        OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) { Fill(d, "3333", "333333"); });
+        zultest::OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) { Fill(d, "3333", "333333"); });
         QVERIFY(AskCredentials(box, nullptr));
         QCOMPARE(Bytes(box.writePassword.data(), 12), std::string("333333      "));
         QCOMPARE(Bytes(box.identCode.data(), 4), std::string("3333"));
 
         // Typed in, then "Выход": the engine keeps what it had.
-        OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) {
+        zultest::OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) {
             d->EdCode->setText("9");
             d->EdPassword->setText("x");
             QTest::mouseClick(d->BtnExit, Qt::LeftButton);
@@ -165,7 +149,7 @@ private slots:
         QCOMPARE(Bytes(box.identCode.data(), 4), std::string("3333"));
 
         // An empty code is refused in the dialog; Esc then leaves it.
-        OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) {
+        zultest::OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) {
             Fill(d, "", "");
             QTest::keyClick(d, Qt::Key_Escape);
         });
@@ -179,7 +163,7 @@ private slots:
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         QString line1;
-        OnDialog<TFormMessage>([&](TFormMessage* m) {
+        zultest::OnDialog<TFormMessage>([&](TFormMessage* m) {
             line1 = m->lineLabel(0)->text();
             m->closeButton()->click();
         });
@@ -193,8 +177,8 @@ private slots:
 
     void withoutAnInterfaceTheMessageIsARealBox() {
         Qrtbox box(1);  // no user interface: the dialog shows its own message box
-        OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) {
-            OnDialog<TFormMessage>([d](TFormMessage* m) {
+        zultest::OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) {
+            zultest::OnDialog<TFormMessage>([d](TFormMessage* m) {
                 QCOMPARE(m->windowTitle(), QStringLiteral("Ошибка ввода параметров"));
                 QCOMPARE(m->lineLabel(0)->text(), QStringLiteral("Не задан код идентификации пользователя"));
                 QTest::mouseClick(m->closeButton(), Qt::LeftButton);
@@ -230,12 +214,12 @@ private slots:
         QVERIFY(!write());
         QCOMPARE(int(box.reply[4]), 34);
         // The user without a password logs in: twelve blanks are his password.
-        OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) { Fill(d, "5555", ""); });
+        zultest::OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) { Fill(d, "5555", ""); });
         QVERIFY(AskCredentials(box, nullptr));
         QVERIFY2(write(), box.ErrorText().c_str());
         QCOMPARE(sim.Field(6, 6), std::vector<uint8_t>{11});
         // A wrong password for a known code.
-        OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) { Fill(d, "3333", "33333"); });
+        zultest::OnDialog<TFormShortUsPass>([](TFormShortUsPass* d) { Fill(d, "3333", "33333"); });
         QVERIFY(AskCredentials(box, nullptr));
         QVERIFY(!write());
         QCOMPARE(int(box.reply[4]), 3);

@@ -30,4 +30,22 @@ inline void OnModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000) {
     timer->start();
 }
 
+// Runs `fn` on the first visible dialog of type T on top of the modal stack.
+template <class T>
+void OnDialog(std::function<void(T*)> fn, int timeoutMs = 5000) {
+    auto* timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, timeoutMs] {
+        T* d = qobject_cast<T*>(QApplication::activeModalWidget());
+        if ((d && d->isVisible()) || clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            if (d) fn(d);
+        }
+    });
+    timer->start();
+}
+
 }  // namespace zultest

@@ -1,0 +1,26 @@
+#include "editors/ListButtons.h"
+
+#include <QBoxLayout>
+#include <QPushButton>
+
+namespace zul {
+
+ListButtons AddListButtons(QWidget* parent, QBoxLayout* column) {
+    auto make = [parent](const QString& text, const char* name) {
+        auto* b = new QPushButton(text, parent);
+        b->setObjectName(name);
+        return b;
+    };
+    ListButtons b{make(QStringLiteral("Изменить"), "BtnChange"), make(QStringLiteral("Удалить"), "BtnDelete"),
+                  make(QStringLiteral("Добавить"), "BtnAdd"), make(QStringLiteral("Принять"), "BtnAccept"),
+                  make(QStringLiteral("Отменить"), "BtnCancel")};
+    auto* row = new QHBoxLayout;
+    for (QPushButton* p : {b.change, b.remove, b.add}) row->addWidget(p);
+    row->addStretch();
+    row->addWidget(b.accept);
+    row->addWidget(b.cancel);
+    column->addLayout(row);
+    return b;
+}
+
+}  // namespace zul
