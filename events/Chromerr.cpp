@@ -32,6 +32,7 @@ TFormChromError::TFormChromError(int mode, uint8_t statusByte, uint8_t lo, uint8
     setWindowTitle(caption);
     const int width = kWidth - 2 * kLeft;
     int y = 8;
+    int bottom = y;  // of the last list shown
     controllerHeading_ = new QLabel(QString::fromStdString(texts_.controllerHeading), this);
     controllerList_ = MakeList(texts_.controllerLines, texts_.controllerLineHeight, this);
     chromHeading_ = new QLabel(QString::fromStdString(texts_.chromHeading), this);
@@ -48,20 +49,21 @@ TFormChromError::TFormChromError(int mode, uint8_t statusByte, uint8_t lo, uint8
         const int lines = std::max<int>(5, int(texts_.controllerLines.size()));
         const int h = texts_.controllerLineHeight * lines + 8;
         controllerList_->setGeometry(kLeft, y, width, h);
-        y += h + 8;
+        bottom = y + h;
+        y = bottom + 8;
     }
     if (texts_.showChrom) {
         chromHeading_->setGeometry(kLeft, y, width, kHeadingHeight);
         y += kHeadingHeight;
         const int h = 15 * 16 + 8;
         chromList_->setGeometry(kLeft, y, width, h);
-        y += h;
+        bottom = y + h;
     }
     auto* exit = new QPushButton(QStringLiteral("Выход"), this);
     exit->setObjectName("exit");
-    exit->setGeometry((kWidth - 75) / 2, y + 30, 75, 25);
+    exit->setGeometry((kWidth - 75) / 2, bottom + 40, 75, 25);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-    setFixedSize(kWidth, y + 96);
+    setFixedSize(kWidth, bottom + 96);
 }
 
 }  // namespace zul
