@@ -30,13 +30,19 @@ using namespace zul;
 
 namespace {
 
+// Under a loaded machine a dialog may take seconds to appear: wait long for it.
+template <class T, class F>
+void OnDialogLong(F fn, int timeoutMs = 60000) {
+    zultest::OnDialog<T>(std::function<void(T*)>(fn), timeoutMs);
+}
+
 struct Shown {
     QString line1, line2;
 };
 
 // Answers the next message box: "Да" when `yes`, otherwise its closing or "Нет" button.
 void AnswerBox(Shown* shown, bool yes = false) {
-    zultest::OnDialog<TFormMessage>([shown, yes](TFormMessage* m) {
+    OnDialogLong<TFormMessage>([shown, yes](TFormMessage* m) {
         if (shown) *shown = {m->lineLabel(0)->text(), m->lineLabel(1)->text()};
         if (yes && m->yesButton()) m->yesButton()->click();
         else if (m->noButton() && m->noButton()->isVisible()) m->noButton()->click();
@@ -46,7 +52,7 @@ void AnswerBox(Shown* shown, bool yes = false) {
 
 // Answers the next file dialog with `path` (empty: cancel).
 void AnswerFileDialog(const QString& path, QString* title = nullptr, QString* preset = nullptr) {
-    zultest::OnDialog<QFileDialog>([=](QFileDialog* d) {
+    OnDialogLong<QFileDialog>([=](QFileDialog* d) {
         if (title) *title = d->windowTitle();
         if (preset && !d->selectedFiles().isEmpty()) *preset = d->selectedFiles().first();
         if (path.isEmpty()) {
@@ -208,7 +214,7 @@ private slots:
         QCOMPARE(ReadAll(dir.path() + "/first.ala"), QByteArray::fromStdString(content));
         // Replace question: "Нет" opens the dialog again with the chosen name, then cancel.
         AnswerFileDialog(dir.path() + "/first.ala");
-        zultest::OnDialog<TFormMessage>([&](TFormMessage* m) {
+        OnDialogLong<TFormMessage>([&](TFormMessage* m) {
             shown = {m->lineLabel(0)->text(), m->lineLabel(1)->text()};
             AnswerFileDialog(QString(), nullptr, &preset);
             m->noButton()->click();
@@ -218,7 +224,7 @@ private slots:
         QCOMPARE(shown.line2, QStringLiteral("Вы хотите заменить существующий файл?"));
         QCOMPARE(QFileInfo(preset).fileName(), QStringLiteral("first.ala"));
         // An unwritable folder: "Ошибка открытия файла", the viewer stays open.
-        AnswerFileDialog("/proc/x.ala");  // a folder nobody may create files in
+        AnswerFileDialog("/sys/x.ala");  // a folder nobody may create files in
         AnswerBox(&shown);
         save->click();
         QCOMPARE(shown.line1, QStringLiteral("Ошибка открытия файла"));

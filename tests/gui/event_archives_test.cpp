@@ -34,9 +34,15 @@ using namespace zul;
 
 namespace {
 
+// Under a loaded machine a dialog may take seconds to appear: wait long for it.
+template <class T, class F>
+void OnDialogLong(F fn, int timeoutMs = 60000) {
+    zultest::OnDialog<T>(std::function<void(T*)>(fn), timeoutMs);
+}
+
 // Closes the next message box, keeping its first line.
 void CloseBox(QString* line1) {
-    zultest::OnDialog<TFormMessage>([line1](TFormMessage* m) {
+    OnDialogLong<TFormMessage>([line1](TFormMessage* m) {
         if (line1) *line1 = m->lineLabel(0)->text() + "|" + m->lineLabel(1)->text();
         if (m->noButton() && m->noButton()->isVisible()) m->noButton()->click();
         else m->closeButton()->click();
@@ -44,7 +50,7 @@ void CloseBox(QString* line1) {
 }
 
 void AnswerFile(const QString& path) {
-    zultest::OnDialog<QFileDialog>([path](QFileDialog* d) {
+    OnDialogLong<QFileDialog>([path](QFileDialog* d) {
         d->selectFile(path);
         QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
     });
@@ -87,7 +93,7 @@ class EventArchivesTest : public QObject {
         zultest::OnModal([](QWidget* m) {
             if (auto* box = qobject_cast<TFormMessage*>(m)) box->closeButton()->click();
             else if (auto* d = qobject_cast<QDialog*>(m)) d->reject();
-        }, 5000);
+        }, 60000);
         QSignalSpy done(w.get(), &TFormMain::startSequenceDone);
         w->show();
         done.wait(20000);
@@ -210,7 +216,7 @@ private slots:
         QCOMPARE(v.focusWidget(), static_cast<QWidget*>(v.exitButton()));
         // Save: the preset name carries the address before 17 and the first record's date.
         QString preset;
-        zultest::OnDialog<QFileDialog>([&](QFileDialog* d) {
+        OnDialogLong<QFileDialog>([&](QFileDialog* d) {
             preset = d->selectedFiles().value(0);
             d->selectFile(folder + "/saved");
             QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
@@ -238,7 +244,7 @@ private slots:
         int rows = 0;
         QString cell;
         AnswerFile(folder + "/saved.ala");
-        zultest::OnDialog<TFormAla>([&](TFormAla* a) {
+        OnDialogLong<TFormAla>([&](TFormAla* a) {
             caption = a->windowTitle();
             rows = a->model()->rowCount();
             cell = a->model()->Cell(0, 4) + "/" + a->model()->Cell(1, 1) + "/" + a->statusPanel()->text();
@@ -278,13 +284,13 @@ private slots:
         // By index: the newest 10.
         QString caption;
         int rows = 0;
-        zultest::OnDialog<TFormIndex>([&](TFormIndex* d) {
+        OnDialogLong<TFormIndex>([&](TFormIndex* d) {
             d->choice(3)->click();
-            zultest::OnDialog<TFormAla>([&](TFormAla* a) {
+            OnDialogLong<TFormAla>([&](TFormAla* a) {
                 caption = a->windowTitle();
                 rows = a->model()->rowCount();
                 a->exitButton()->click();
-            }, 20000);
+            });
             d->acceptButton()->click();
         });
         w->menuItem("NAlaInd")->trigger();
@@ -300,12 +306,12 @@ private slots:
         a.savedPeriodStart = FromPacked(held[held.size() - 10].data());
         a.savedPeriodEnd = FromPacked(held.back().data());
         rows = 0;
-        zultest::OnDialog<TFormPeriod>([&](TFormPeriod* d) {
-            zultest::OnDialog<TFormAla>([&](TFormAla* v) {
+        OnDialogLong<TFormPeriod>([&](TFormPeriod* d) {
+            OnDialogLong<TFormAla>([&](TFormAla* v) {
                 caption = v->windowTitle();
                 rows = v->model()->rowCount();
                 v->exitButton()->click();
-            }, 20000);
+            });
             d->acceptButton()->click();
         });
         w->menuItem("NAlaPer")->trigger();
