@@ -19,6 +19,12 @@ constexpr double kLineWidthMm = 0.2;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+std::string Trimmed(const std::string& s) {
+    const size_t a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return {};
+    return s.substr(a, s.find_last_not_of(' ') - a + 1);
+}
+
 Qt::Alignment Align(TextAlign a) {
     switch (a) {
     case TextAlign::Left: return Qt::AlignLeft;
@@ -34,7 +40,9 @@ public:
         : p_(p), doc_(doc), px_(pxPerMm), widthMm_(widthMm), heightMm_(heightMm) {}
 
     void Font(int points, bool bold) {
-        QFont f(Q(doc_.fontFamily));
+        // Arial, or a face of the same width, before the system's substitute.
+        QFont f;
+        f.setFamilies({Q(doc_.fontFamily), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
         f.setPointSizeF(points);
         f.setBold(bold);
         p_.setFont(f);
@@ -97,7 +105,10 @@ public:
             const auto& cells = doc_.rows[size_t(r)];
             for (size_t c = 0; c < t.columns.size() && c < cells.size(); ++c) {
                 const ReportColumn& col = t.columns[c];
-                Text(col.x * u, y, col.width * u, t.rowHeight * u, Align(col.align), cells[c]);
+                // Blanks around a centred text would only move it off centre.
+                const std::string& cell = cells[c];
+                Text(col.x * u, y, col.width * u, t.rowHeight * u, Align(col.align),
+                     col.align == TextAlign::Centre ? Trimmed(cell) : cell);
             }
             y += t.rowHeight * u;
         }
