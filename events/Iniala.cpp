@@ -4,7 +4,10 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "events/EventReport.h"
+#include "events/Prnarhiv.h"
 #include "shell/MessageBox.h"
+#include "shell/QtUserInterface.h"
 #include "shell/UserInterface.h"
 
 namespace zul {
@@ -44,8 +47,13 @@ void TFormAla::Save() {
 }
 
 void TFormAla::Print() {
-    // The event report comes with the printing of event tables.
-    ShowNotAvailable(QStringLiteral("Печать"), this);
+    std::vector<EventRow> rows(view_.RowCount());
+    for (uint32_t i = 0; i < view_.RowCount(); ++i) {
+        const DiagnosticRow r = view_.Row(i);
+        for (int c = 1; c < kDiagnosticColumns; ++c) rows[i][size_t(c - 1)] = r.cells[size_t(c)];
+    }
+    QtUserInterface ui(this);
+    PrintEventReport(this, ui, kPrintDiagnostics, view_.header.bytes.data(), rows, folder_.toStdString());
 }
 
 void OpenDiagnosticFile(const TableImage& image, const QString& alaFolder, QWidget* parent) {

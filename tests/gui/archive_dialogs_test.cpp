@@ -74,7 +74,12 @@ QByteArray ReadAll(const QString& path) {
 class ArchiveDialogsTest : public QObject {
     Q_OBJECT
 
+    // The file dialogs keep their state in the user's settings; a folder of this
+    // run's own keeps parallel test programs from sharing it.
+    QTemporaryDir configHome;
+
 private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8()); }
     void periodChoices() {
         ArchiveSettings s;
         s.periodChoice = 0;
