@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "link/Connectmodem.h"
 #include "link/TcpSocket.h"
 #include "shell/About.h"
 #include "shell/Folders.h"
 #include "shell/LinkStatus.h"
-#include "link/Connectmodem.h"
 #include "shell/MainModem.h"
 #include "shell/MainStart.h"
 #include "shell/MessageBox.h"
