@@ -17,8 +17,8 @@ struct ModemCall {
     int connectWaitSeconds = 50;
 };
 
-// Dials on the engine's open port; on failure prints the result code's text on
-// stderr and returns false.
+// Dials on the engine's open port (Ctrl+C acts as Esc meanwhile); on failure
+// prints the result code's text on stderr and returns false.
 bool DialForCommand(Qrtbox& box, UserInterface& ui, const ModemCall& call);
 // Back to command mode and on-hook (outcomes ignored).
 void HangUpAfterCommand(Qrtbox& box, UserInterface& ui);

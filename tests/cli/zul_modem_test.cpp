@@ -45,6 +45,21 @@ TEST(ZulModem, DialsBeforeTheCommandAndReportsAFailedDial) {
     }
 }
 
+TEST(ZulModem, CtrlCWhileDiallingStopsTheCall) {
+    Process sim(ZUL_BIN, {"sim", "--modem", "--modem-dial-ms", "120000"});
+    std::smatch m;
+    const std::string first = sim.ReadLine(5000);
+    ASSERT_TRUE(std::regex_match(first, m, std::regex("^pty (.+)$"))) << first;
+    Process zul(ZUL_BIN, {"--modem", m[1].str(), "--phone", "1", "identify"});
+    ::usleep(1500000);  // dialling has begun by now; the call itself would take two minutes
+    zul.Signal(SIGINT);
+    RunResult& r = zul.Wait(30000);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Попытка соединения прервана по требованию пользователя"), std::string::npos) << r.err;
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.Wait(5000).status, 0);
+}
+
 TEST(ZulModem, ModemOptionsAreCheckedAsUsage) {
     const std::vector<std::vector<std::string>> bad = {
         {"--modem", "/dev/null", "identify"},                         // no number

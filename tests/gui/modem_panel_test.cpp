@@ -141,6 +141,44 @@ private slots:
         SetPortDevicePath(kModemPort, "");
     }
 
+    void escWhileDiallingEndsTheCallWithItsQuestion() {
+        QTemporaryDir dir;
+        sim::Qrtsim sim;
+        sim::ModemSettings ms;
+        ms.dialMs = 120000;  // the call would take two minutes
+        sim.EnableModem(ms);
+        QVERIFY(sim.StartPty());
+        SetPortDevicePath(kModemPort, sim.ptyPath());
+        TFormMain w(dir.path().toStdString() + "/");
+        LinkSettings& link = w.settings().link;
+        link.current.connectionKind = kLinkPhone;
+        link.phone.params.port = kModemPort;
+        link.phone.subscribers.count = 1;
+        SetText(link.phone.subscribers.entries[0].phone, "123");
+        link.phone.connectAttempts = 3;
+        w.ConnectWithoutDialogOnce();
+        // Esc on the main window once the modem has the dial command.
+        QTimer esc;
+        esc.setInterval(100);
+        connect(&esc, &QTimer::timeout, [&] {
+            if (w.escHook()->dialInProgress && !sim.modemStats().dialled.empty())
+                QTest::keyClick(&w, Qt::Key_Escape);
+        });
+        esc.start();
+        QSignalSpy done(&w, &TFormMain::startSequenceDone);
+        w.show();
+        QVERIFY(done.wait(60000));
+        esc.stop();
+        QCOMPARE(a.messages.value(0),
+                 QString::fromUtf8("Попытка соединения прервана по требованию пользователя / "
+                                   "Повторить попытку соединения?"));
+        QCOMPARE(sim.modemStats().dialled.size(), size_t(1));  // no further attempt
+        QVERIFY(!w.escHook()->dialInProgress);
+        QVERIFY(!w.modemConnected);
+        QVERIFY(!w.qrtbox()->PortOpen());
+        SetPortDevicePath(kModemPort, "");
+    }
+
     void failedDialAnsweredNoEndsWithoutALink() {
         QTemporaryDir dir;
         sim::Qrtsim sim;
