@@ -79,16 +79,21 @@ TEST(Rs485Timing, RtsHeldForTheFrameAndOneCharacterMore) {
     for (Case c : {Case{9600, 0}, Case{1200, 3}, Case{38400, 255}}) {
         const int n = c.preambles + 10;
         const int64_t holdNs = int64_t((n + 1) * 10 * 1e9 / c.baud);
-        // Only the lower bounds are checked: how late a busy machine releases the
-        // line depends on the load of the machine, not on a rule of the engine.
-        for (int r = 0; r < 3; ++r) {
+        int64_t bestWriteToDown = INT64_MAX;
+        const int runs = 5;
+        for (int r = 0; r < runs; ++r) {
             Observed o = OneExchange(c.baud, c.preambles, kLinkDirect);
             ASSERT_GE(o.upToWrite, 0);
             ASSERT_GE(o.writeToDown, 0);
             EXPECT_GE(o.upToWrite, 2000000) << "RTS up at least 2 ms before the write";
             // The release moment is counted from just before the write call.
             EXPECT_GE(o.writeToDown, holdNs - 50000) << "baud " << c.baud << " preambles " << c.preambles;
+            bestWriteToDown = std::min(bestWriteToDown, o.writeToDown);
         }
+        // A run preempted by a busy machine may be late (on a loaded machine all may be,
+        // by milliseconds; the benchmarks measure that): the best run must not hold the
+        // line into the reply.
+        EXPECT_LE(bestWriteToDown, holdNs + 20000000) << "baud " << c.baud;
     }
 }
 
