@@ -32,6 +32,12 @@ void QtUserInterface::ClearStopRequest() {
     if (hook_) hook_->stopRequest = false;
 }
 
+bool QtUserInterface::TakeEscPress() {
+    if (!hook_ || hook_->escPresses <= 0) return false;
+    --hook_->escPresses;
+    return true;
+}
+
 void QtUserInterface::SetProgress(int value, int max) {
     if (!progress_) return;
     if (max <= 0) {

@@ -52,6 +52,9 @@ public:
     virtual void EndArchiveRead() {}
     // Starts the message timer that empties main status panel 2 after 3 s.
     virtual void StartMessageTimer() {}
+    // Takes one Esc key press that arrived since the last call (modem dialling);
+    // false when there was none.
+    virtual bool TakeEscPress() { return false; }
     // Progress of a long operation; max 0 hides it.
     virtual void SetProgress(int /*value*/, int /*max*/) {}
     // The hourglass while the core waits for the controller.
