@@ -58,7 +58,10 @@ void TFormAla::Print() {
 
 void OpenDiagnosticFile(const TableImage& image, const QString& alaFolder, QWidget* parent) {
     const QString path = ChooseArchiveFile(parent, alaFolder, QStringLiteral("DataFiles(*.ala)|*.ala"));
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) ShowDiagnosticFile(path, image, alaFolder, parent);
+}
+
+void ShowDiagnosticFile(const QString& path, const TableImage& image, const QString& alaFolder, QWidget* parent) {
     DiagnosticView view;
     switch (ReadDiagnosticFile(path.toStdString(), image, view)) {
     case ArchiveFileStatus::kCannotOpen:

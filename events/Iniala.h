@@ -36,7 +36,9 @@ private:
     mutable DiagnosticRow cached_;
 };
 
-// "Просмотр/Печать из файла": the open dialog in `alaFolder`, the checks, the viewer.
+// "Просмотр/Печать из файла": the open dialog in `alaFolder`, then ShowDiagnosticFile.
 void OpenDiagnosticFile(const TableImage& image, const QString& alaFolder, QWidget* parent);
+// The checks of a chosen file, the refusal messages, the viewer.
+void ShowDiagnosticFile(const QString& path, const TableImage& image, const QString& alaFolder, QWidget* parent);
 
 }  // namespace zul
