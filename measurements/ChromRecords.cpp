@@ -236,6 +236,18 @@ std::string ChromTable::StatusCaption(size_t i) const {
     return {};
 }
 
+std::string ChromShowText(const ChromTable& t) {
+    std::string out = t.Caption() + "\n";
+    for (int r = 0; r < t.Rows(); ++r) {
+        for (int c = 0; c < t.Columns(); ++c) {
+            if (c) out += '\t';
+            out += t.Cell(r, c);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
 const char* ChromFileExtension(ChromTableKind kind) {
     static const char* const kExt[4] = {".mch", ".hch", ".dch", ".clb"};
     return kExt[kind & 3];

@@ -87,6 +87,10 @@ private:
     std::array<float, kMaxGasParameters> averages_{};
 };
 
+// What `zul show` prints: the caption, then every grid row (headings included),
+// cells separated by one TAB, each line ending in a newline.
+std::string ChromShowText(const ChromTable& table);
+
 // Default file names ("zul17_005_210303.mch", "zul17_005_210303-051203.clb"),
 // without folder; `first` is the first record or null (then the date reads 000000).
 std::string ChromFileName(ChromTableKind kind, uint8_t address, const uint8_t* first);
