@@ -10,6 +10,7 @@
 #include <iterator>
 #include <vector>
 
+#include "editors/EditorRules.h"
 #include "link/IniFile.h"
 #include "measurements/ChromRecords.h"
 #include "shell/Suplfunc.h"
@@ -96,13 +97,6 @@ std::string BaseName(const std::string& path) {
 }
 
 }  // namespace
-
-std::string TrimBlanks(const std::string& text) {
-    const size_t a = text.find_first_not_of(' ');
-    if (a == std::string::npos) return {};
-    const size_t b = text.find_last_not_of(' ');
-    return text.substr(a, b - a + 1);
-}
 
 std::string ExportValueText(const std::string& cell, int decimals) {
     const std::string t = TrimBlanks(cell);

@@ -23,7 +23,5 @@ bool ExportChromTable(const ChromTable& table, const std::string& path, UserInte
 // The value a grid cell shows, written again with `decimals` decimals; a text that
 // holds no number comes back trimmed of blanks.
 std::string ExportValueText(const std::string& cell, int decimals);
-// The cell without its leading and trailing blanks.
-std::string TrimBlanks(const std::string& text);
 
 }  // namespace zul
