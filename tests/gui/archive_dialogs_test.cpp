@@ -57,10 +57,15 @@ void AnswerFileDialog(const QString& path, QString* title = nullptr, QString* pr
         if (preset && !d->selectedFiles().isEmpty()) *preset = d->selectedFiles().first();
         if (path.isEmpty()) {
             d->reject();
-        } else {
-            d->selectFile(path);
-            QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+            return;
         }
+        // The name as typed: the dialog's own selection may still change while it
+        // lists its folder.
+        if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        else
+            d->selectFile(path);
+        QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
     });
 }
 
