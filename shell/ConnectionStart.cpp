@@ -152,13 +152,6 @@ bool ConnectionStart::Identify() {
     }
 }
 
-bool ConnectionStart::Restore(TableStateInfo&) {
-    // Configuration files are not handled by this version of the program.
-    ui_.ShowMessageBox(kMsgPlain, "Функция «Восстановление таблиц из файла конфигурации» пока недоступна.",
-                       "Она появится в следующей версии программы.");
-    return false;
-}
-
 bool ConnectionStart::ReadBaseTables() {
     ui_.SetBusyCursor(true);
     std::memset(image_.Field(5, 0), ' ', 20);

@@ -15,6 +15,7 @@ class UserInterface;
 class StatusBar;
 class Clock;
 struct LinkSettings;
+struct ConfigurationRecord;
 
 class StartHost {
 public:
@@ -28,6 +29,13 @@ public:
     virtual void AskCredentials() = 0;           // login dialog into the engine
     virtual bool DialSubscriber() = 0;           // telephone kind: the modem call
     virtual int ShowTableInfo(TableStateInfo& info, uint8_t version) = 0;
+    // Restoring tables: the configuration dialog in restore mode on `record`
+    // (true when accepted; `saveRequested` when the user asked to keep it in a file),
+    // the access-table dialog in restore mode on the 352 bytes of table 4 (true when
+    // accepted), and the wait window with the main window disabled.
+    virtual bool EditConfiguration(ConfigurationRecord& /*record*/, bool& /*saveRequested*/) { return false; }
+    virtual bool EditAccessTable(uint8_t* /*table4*/) { return false; }
+    virtual void ShowRestoreWait(bool /*shown*/) {}
 };
 
 class ConnectionStart {
@@ -41,6 +49,10 @@ public:
     bool CheckTimeWritable(const TableStateInfo& info);
     bool WritePcTime();
     bool WriteAccessTable();
+    // Restoring damaged tables from a configuration (the marks of `info`).
+    bool PrepareRestore(ConfigurationRecord& record, TableStateInfo& info);
+    bool RestoreAccessTable(ConfigurationRecord& record);
+    bool WriteRestoredTables(TableStateInfo& info);
 
     bool linkEstablished = false;
     bool writeAll = false;
