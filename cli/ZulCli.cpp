@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConfigCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -52,6 +53,7 @@ const char* const kUsage =
     "  read T [F [C]]         read fields of table T (default: the whole table; C default 1);\n"
     "                         prints one line per field: \"T.F: \" and the bytes in hex\n"
     "  write T F HEX...       write fields F.. of table T from the given bytes (hex pairs)\n"
+    "  config read|new|check|write  configuration files (zul config --help)\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
@@ -322,13 +324,19 @@ int RunZul(int argc, char** argv) {
     const bool help = !args.empty() && args[0] == "--help";
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
-                     : command == "write" ? kWriteHelp : nullptr;
+                     : command == "write" ? kWriteHelp : command == "config" ? kConfigHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
         return kExitOk;
     }
     if (command == "identify" && !args.empty()) return Usage("identify takes no arguments");
+    if (command == "config") {
+        const std::string why = ConfigUsageError(args);
+        if (!why.empty()) return Usage(why.c_str());
+        TerminalUi offline;
+        if (!ConfigNeedsLink(args)) return RunConfigCommand(nullptr, offline, args, {});
+    }
     if (o.tcp.empty() == o.serial.empty()) return Usage("give exactly one of --tcp and --serial");
     long port = 0;
     if (!o.tcp.empty() && (o.tcp.rfind(':') == std::string::npos || o.tcp.rfind(':') == 0 ||
@@ -346,6 +354,7 @@ int RunZul(int argc, char** argv) {
     int rc;
     if (command == "identify") rc = Identify(io, ui);
     else if (command == "read") rc = Read(io, ui, args);
+    else if (command == "config") rc = RunConfigCommand(&io, ui, args, [&] { return Failed(box, ui); });
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

@@ -36,7 +36,7 @@ bool ConnectionStart::PrepareRestore(ConfigurationRecord& record, TableStateInfo
     const uint8_t* marks = info.marks();
     if (OnlyClockAndUsers(info)) {
         bool ok = true;
-        if (marks[4]) ok = RestoreAccessTable(record);
+        if (marks[4]) ok = RestoreAccessTable(record.TableAt(4));
         if (ok && marks[2]) ok = CheckTimeWritable(info);
         return ok;
     }
@@ -51,8 +51,7 @@ bool ConnectionStart::PrepareRestore(ConfigurationRecord& record, TableStateInfo
     return false;
 }
 
-bool ConnectionStart::RestoreAccessTable(ConfigurationRecord& record) {
-    uint8_t* t4 = record.TableAt(4);
+bool ConnectionStart::RestoreAccessTable(uint8_t* t4) {
     if (host_.EditAccessTable(t4)) {
         std::memcpy(image_.Data(4), t4, size_t(Table(4).Bytes()));
         return true;

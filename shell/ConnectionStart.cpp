@@ -8,6 +8,7 @@
 #include "link/LinkSettings.h"
 #include "link/Qrtbox.h"
 #include "shell/UserInterface.h"
+#include "tables/ConfigIo.h"
 #include "tables/Conffun.h"
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
@@ -96,17 +97,8 @@ bool ConnectionStart::Identify() {
     bool ok = io_.ReadFields(req0, bar_, true);
     ui_.SetBusyCursor(false);
     if (!ok) return false;
-    const uint8_t type = image_.Byte(0, 1), version = image_.Byte(0, 3);
-    if (type != kControllerType) {
-        ui_.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
-                           "Программа обслуживает контроллеры ЗУЛ");
-        return false;
-    }
-    if (version != kVersion && version != kOldVersion) {
-        ui_.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
-                           Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
-        return false;
-    }
+    if (!CheckControllerType(image_, ui_)) return false;
+    const uint8_t version = image_.Byte(0, 3);
     // A broadcast search has found the controller's real address.
     if (StoredAddress() == 255) StoredAddress() = box_.address;
     linkEstablished = true;
@@ -150,6 +142,21 @@ bool ConnectionStart::Identify() {
         }
         return true;
     }
+}
+
+bool CheckControllerType(const TableImage& image, UserInterface& ui) {
+    const uint8_t type = image.Byte(0, 1), version = image.Byte(0, 3);
+    if (type != kControllerType) {
+        ui.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
+                          "Программа обслуживает контроллеры ЗУЛ");
+        return false;
+    }
+    if (version != kVersion && version != kOldVersion) {
+        ui.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
+                          Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
+        return false;
+    }
+    return true;
 }
 
 bool ConnectionStart::ReadBaseTables() {
@@ -221,20 +228,6 @@ bool ConnectionStart::WritePcTime() {
     return ok;
 }
 
-bool ConnectionStart::WriteAccessTable() {
-    const auto password = box_.writePassword;
-    const auto ident = box_.identCode;
-    box_.writePassword.fill(' ');
-    box_.identCode.fill(' ');
-    uint8_t buf[3 + 255] = {4, 0, 10};
-    bool ok = io_.WriteFields(buf, bar_, true);
-    if (ok) {
-        uint8_t rest[3 + 255] = {4, 10, 6};
-        ok = io_.WriteFields(rest, bar_, true);
-    }
-    box_.writePassword = password;
-    box_.identCode = ident;
-    return ok;
-}
+bool ConnectionStart::WriteAccessTable() { return zul::WriteAccessTable(io_, bar_); }
 
 }  // namespace zul

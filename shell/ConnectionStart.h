@@ -38,6 +38,10 @@ public:
     virtual void ShowRestoreWait(bool /*shown*/) {}
 };
 
+// Table 0 of the image names a controller this program serves (type 73, software
+// version 17 or 14); otherwise the refusal's message, false.
+bool CheckControllerType(const TableImage& image, UserInterface& ui);
+
 class ConnectionStart {
 public:
     ConnectionStart(Qrtbox& box, TableImage& image, TableIo& io, UserInterface& ui, LinkSettings& settings,
@@ -51,7 +55,8 @@ public:
     bool WriteAccessTable();
     // Restoring damaged tables from a configuration (the marks of `info`).
     bool PrepareRestore(ConfigurationRecord& record, TableStateInfo& info);
-    bool RestoreAccessTable(ConfigurationRecord& record);
+    // The user editor on the user-table part of a configuration; accepted: into table 4 of the image.
+    bool RestoreAccessTable(uint8_t* table4);
     bool WriteRestoredTables(TableStateInfo& info);
 
     bool linkEstablished = false;

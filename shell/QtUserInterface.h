@@ -22,6 +22,9 @@ public:
     bool StopRequested() const override;
     void SetProgress(int value, int max) override;
     void SetBusyCursor(bool busy) override;
+    bool ChooseOpenFile(const std::string& title, const std::string& folder, const std::string& filter,
+                        std::string& path) override;
+    bool ChooseSaveFile(const std::string& title, const std::string& filter, std::string& path) override;
 
     // Where progress goes (the wait window's bar); null: nowhere.
     void SetProgressBar(QProgressBar* bar) { progress_ = bar; }

@@ -80,6 +80,23 @@ bool ReadConfiguration(TableIo& io, StatusBar* bar, int finalPauseMs) {
     return true;
 }
 
+bool WriteAccessTable(TableIo& io, StatusBar* bar) {
+    Qrtbox& box = io.box();
+    const auto password = box.writePassword;
+    const auto ident = box.identCode;
+    box.writePassword.fill(' ');
+    box.identCode.fill(' ');
+    uint8_t buf[3 + 255] = {4, 0, 10};
+    bool ok = io.WriteFields(buf, bar, true);
+    if (ok) {
+        uint8_t rest[3 + 255] = {4, 10, 6};
+        ok = io.WriteFields(rest, bar, true);
+    }
+    box.writePassword = password;
+    box.identCode = ident;
+    return ok;
+}
+
 bool WriteMarkedTables(TableIo& io, uint8_t* marks, StatusBar* bar, const ConfigWriteOptions& o) {
     TableImage& image = io.image();
     UserInterface& ui = io.ui();

@@ -34,6 +34,10 @@ struct ConfigWriteOptions {
     int finalPauseMs = 500;
 };
 
+// Table 4 in two frames with blank credentials (a damaged access table is
+// rewritten without them); the engine's own credentials are back afterwards.
+bool WriteAccessTable(TableIo& io, StatusBar* bar);
+
 // Writes the marked tables: 9, then 17..20 and 13 (only the connected flow
 // computers), then the others in table order. A written table's mark is
 // cleared; the first failure returns false and the tables before it stay written.
