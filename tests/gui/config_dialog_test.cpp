@@ -64,8 +64,7 @@ private slots:
             {"BtnNames", "FormContrName"},   {"BtnIdent", "FormIdent"},     {"BtnConVich", "FormConVich"},
             {"BtnConVU", "FormConVU"},       {"BtnConQRT", "FormConQRT"},   {"BtnConWMT", "FormConWMT"},
             {"BtnConEth", "FormConEth"},     {"BtnSys", "FormSys"},         {"BtnFlouList", "FormFlouList"},
-            {"BtnPrzDistr", "FormPrzDistr"}, {"BtnDistr", "FormDistr"},     {"BtnLimits0", "FormLimits"},
-            {"BtnLimits4", "FormLimits"},    {"BtnConst1", "FormConst_Par"},
+            {"BtnPrzDistr", "FormPrzDistr"}, {"BtnDistr", "FormDistr"},     {"BtnConst1", "FormConst_Par"},
         };
         for (auto& r : rows) QTest::newRow(r[0]) << QString(r[0]) << QString(r[1]);
     }
