@@ -159,12 +159,14 @@ private slots:
         TFormMain w(dir.path().toStdString() + "/");
         const QString folder = QString::fromStdString(w.workFolder(kFolderConfig));
         QString saved;
+        int saveDialogs = 0;
         Driver drv;
         drv.onDialog = [&](QDialog* d) {
             if (auto* f = qobject_cast<QFileDialog*>(d)) {
                 if (f->acceptMode() == QFileDialog::AcceptSave) {
                     QCOMPARE(f->windowTitle(), QString::fromUtf8("Выбор файла для записи параметров конфигурации"));
                     saved = f->selectedFiles().value(0);
+                    ++saveDialogs;
                 } else {
                     QCOMPARE(f->windowTitle(), QString::fromUtf8("Выбор файла с параметрами конфигурации"));
                     f->selectFile(saved);
@@ -184,10 +186,12 @@ private slots:
         QCOMPARE(drv.messages.size(), 1);
         QVERIFY(drv.messages[0].startsWith(QString::fromUtf8("Параметры конфигурации|сохранены в файле zul_17-")));
 
+        QCOMPARE(saveDialogs, 1);
         drv.dialogs.clear();
         drv.messages.clear();
         w.menuItem("NEditCnf")->trigger();
-        QCOMPARE(drv.dialogs, (QStringList{"FileDialog", "FormConfig"}));  // no save dialog
+        QVERIFY(drv.dialogs.contains("FormConfig"));
+        QCOMPARE(saveDialogs, 1);  // no save dialog for an opened file accepted unchanged
         QVERIFY(drv.messages.isEmpty());
         drv.stop = true;
         QTest::qWait(50);
