@@ -15,6 +15,7 @@
 #include "cli/EventsCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
+#include "cli/ConfigCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -61,6 +62,7 @@ const char* const kUsage =
     "  read T [F [C]]         read fields of table T (default: the whole table; C default 1);\n"
     "                         prints one line per field: \"T.F: \" and the bytes in hex\n"
     "  write T F HEX...       write fields F.. of table T from the given bytes (hex pairs)\n"
+    "  config read|new|check|write  configuration files (zul config --help)\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "  events diag|interv ... read an event archive (zul events --help)\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
@@ -332,13 +334,20 @@ int RunZul(int argc, char** argv) {
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
     if (command == "show") return RunShowCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
-                     : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp : nullptr;
+                     : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
+                     : command == "config" ? kConfigHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
         return kExitOk;
     }
     if (command == "identify" && !args.empty()) return Usage("identify takes no arguments");
+    if (command == "config") {
+        const std::string why = ConfigUsageError(args);
+        if (!why.empty()) return Usage(why.c_str());
+        TerminalUi offline;
+        if (!ConfigNeedsLink(args)) return RunConfigCommand(nullptr, offline, args, {});
+    }
     if (int(!o.tcp.empty()) + int(!o.serial.empty()) + int(!o.modem.empty()) != 1)
         return Usage("give exactly one of --tcp, --serial and --modem");
     if (o.modem.empty() != o.phone.empty()) return Usage("--modem and --phone go together");
@@ -359,6 +368,7 @@ int RunZul(int argc, char** argv) {
     if (command == "identify") rc = Identify(io, ui);
     else if (command == "read") rc = Read(io, ui, args);
     else if (command == "events") rc = RunEventsCommand(io, ui, args);
+    else if (command == "config") rc = RunConfigCommand(&io, ui, args, [&] { return Failed(box, ui); });
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

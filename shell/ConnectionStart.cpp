@@ -8,6 +8,7 @@
 #include "link/LinkSettings.h"
 #include "link/Qrtbox.h"
 #include "shell/UserInterface.h"
+#include "tables/ConfigIo.h"
 #include "tables/Conffun.h"
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
@@ -96,18 +97,7 @@ bool IdentifyController(TableIo& io, UserInterface& ui, StatusBar* bar) {
     bool ok = io.ReadFields(req0, bar, true);
     ui.SetBusyCursor(false);
     if (!ok) return false;
-    const uint8_t type = io.image().Byte(0, 1), version = io.image().Byte(0, 3);
-    if (type != kControllerType) {
-        ui.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
-                          "Программа обслуживает контроллеры ЗУЛ");
-        return false;
-    }
-    if (version != kVersion && version != kOldVersion) {
-        ui.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
-                          Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
-        return false;
-    }
-    return true;
+    return CheckControllerType(io.image(), ui);
 }
 
 bool ConnectionStart::Identify() {
@@ -158,11 +148,19 @@ bool ConnectionStart::Identify() {
     }
 }
 
-bool ConnectionStart::Restore(TableStateInfo&) {
-    // Configuration files are not handled by this version of the program.
-    ui_.ShowMessageBox(kMsgPlain, "Функция «Восстановление таблиц из файла конфигурации» пока недоступна.",
-                       "Она появится в следующей версии программы.");
-    return false;
+bool CheckControllerType(const TableImage& image, UserInterface& ui) {
+    const uint8_t type = image.Byte(0, 1), version = image.Byte(0, 3);
+    if (type != kControllerType) {
+        ui.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
+                          "Программа обслуживает контроллеры ЗУЛ");
+        return false;
+    }
+    if (version != kVersion && version != kOldVersion) {
+        ui.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
+                          Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
+        return false;
+    }
+    return true;
 }
 
 bool ReadBaseTables(TableIo& io, UserInterface& ui, StatusBar* bar) {
@@ -237,20 +235,6 @@ bool ConnectionStart::WritePcTime() {
     return ok;
 }
 
-bool ConnectionStart::WriteAccessTable() {
-    const auto password = box_.writePassword;
-    const auto ident = box_.identCode;
-    box_.writePassword.fill(' ');
-    box_.identCode.fill(' ');
-    uint8_t buf[3 + 255] = {4, 0, 10};
-    bool ok = io_.WriteFields(buf, bar_, true);
-    if (ok) {
-        uint8_t rest[3 + 255] = {4, 10, 6};
-        ok = io_.WriteFields(rest, bar_, true);
-    }
-    box_.writePassword = password;
-    box_.identCode = ident;
-    return ok;
-}
+bool ConnectionStart::WriteAccessTable() { return zul::WriteAccessTable(io_, bar_); }
 
 }  // namespace zul

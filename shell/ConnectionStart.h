@@ -15,6 +15,7 @@ class UserInterface;
 class StatusBar;
 class Clock;
 struct LinkSettings;
+struct ConfigurationRecord;
 
 class StartHost {
 public:
@@ -28,6 +29,13 @@ public:
     virtual void AskCredentials() = 0;           // login dialog into the engine
     virtual bool DialSubscriber() = 0;           // telephone kind: the modem call
     virtual int ShowTableInfo(TableStateInfo& info, uint8_t version) = 0;
+    // Restoring tables: the configuration dialog in restore mode on `record`
+    // (true when accepted; `saveRequested` when the user asked to keep it in a file),
+    // the access-table dialog in restore mode on the 352 bytes of table 4 (true when
+    // accepted), and the wait window with the main window disabled.
+    virtual bool EditConfiguration(ConfigurationRecord& /*record*/, bool& /*saveRequested*/) { return false; }
+    virtual bool EditAccessTable(uint8_t* /*table4*/) { return false; }
+    virtual void ShowRestoreWait(bool /*shown*/) {}
 };
 
 // Table 0: the controller's type and software version; another type or version is
@@ -36,6 +44,9 @@ bool IdentifyController(TableIo& io, UserInterface& ui, StatusBar* bar);
 // The base tables every command relies on: 5 (names), 6, 14, 1, 40 and, with a
 // moisture meter, table 15 field 6; false (with the message) when they cannot be read.
 bool ReadBaseTables(TableIo& io, UserInterface& ui, StatusBar* bar);
+// Table 0 of the image names a controller this program serves (type 73, software
+// version 17 or 14); otherwise the refusal's message, false.
+bool CheckControllerType(const TableImage& image, UserInterface& ui);
 
 class ConnectionStart {
 public:
@@ -48,6 +59,11 @@ public:
     bool CheckTimeWritable(const TableStateInfo& info);
     bool WritePcTime();
     bool WriteAccessTable();
+    // Restoring damaged tables from a configuration (the marks of `info`).
+    bool PrepareRestore(ConfigurationRecord& record, TableStateInfo& info);
+    // The user editor on the user-table part of a configuration; accepted: into table 4 of the image.
+    bool RestoreAccessTable(uint8_t* table4);
+    bool WriteRestoredTables(TableStateInfo& info);
 
     bool linkEstablished = false;
     bool writeAll = false;

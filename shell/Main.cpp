@@ -439,8 +439,6 @@ void TFormMain::NotAvailable() {
     ShowNotAvailable(item ? item->text() : QString(), this);
 }
 
-void TFormMain::NParCnfClick() { NotAvailable(); }
-void TFormMain::NrdcnfClick() { NotAvailable(); }
 void TFormMain::NSinhrClick() { NotAvailable(); }
 void TFormMain::NPassClick() { NotAvailable(); }
 void TFormMain::NContrDtClick() { NotAvailable(); }

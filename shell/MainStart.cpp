@@ -1,11 +1,13 @@
 #include "shell/MainStart.h"
 
+#include "editors/Config.h"
 #include "editors/Shortuspass.h"
 #include "link/Connect.h"
 #include "link/Tcp_fun.h"
 #include "shell/Main.h"
 #include "shell/MainModem.h"
 #include "shell/MessageBox.h"
+#include "shell/Suplfunc.h"
 #include "shell/Tableinfo.h"
 
 namespace zul {
@@ -67,6 +69,25 @@ int MainStartHost::ShowTableInfo(TableStateInfo& info, uint8_t version) {
     dialog.onReset = [this] { main_.RefreshLinkStatus(main_.mainBar()); };
     dialog.exec();
     return dialog.result();
+}
+
+bool MainStartHost::EditConfiguration(ConfigurationRecord& record, bool& saveRequested) {
+    saveRequested = false;
+    TFormConfig dialog(&record, true, main_.ui(), &main_);
+    dialog.exec();
+    return dialog.accepted();
+}
+
+bool MainStartHost::EditAccessTable(uint8_t*) {
+    ShowNotAvailable(QString::fromUtf8("Зарегистрированные пользователи"), &main_);
+    return false;
+}
+
+void MainStartHost::ShowRestoreWait(bool shown) {
+    if (shown)
+        main_.BeginWait(kWaitWriteConfig);
+    else
+        main_.EndWait();
 }
 
 }  // namespace zul

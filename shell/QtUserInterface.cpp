@@ -5,6 +5,9 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QWidget>
 
@@ -56,6 +59,37 @@ void QtUserInterface::SetBusyCursor(bool busy) {
     } else if (busy_ > 0 && --busy_ == 0) {
         QApplication::restoreOverrideCursor();
     }
+}
+
+namespace {
+
+// Qt's own dialog (the same on every desktop, and drivable in tests); it leaves
+// the question about replacing a file to the caller.
+bool RunFileDialog(QWidget* parent, const std::string& title, const QString& folder, const std::string& filter,
+                   bool save, const QString& proposed, std::string& path) {
+    QFileDialog d(parent, QString::fromStdString(title), folder);
+    d.setObjectName("FileDialog");
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setOption(QFileDialog::DontConfirmOverwrite);
+    d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    d.setNameFilter(QString::fromStdString(filter));
+    if (!proposed.isEmpty()) d.selectFile(proposed);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    path = QFile::encodeName(d.selectedFiles().first()).toStdString();
+    return true;
+}
+
+}  // namespace
+
+bool QtUserInterface::ChooseOpenFile(const std::string& title, const std::string& folder,
+                                     const std::string& filter, std::string& path) {
+    return RunFileDialog(window_, title, QFile::decodeName(folder.c_str()), filter, false, {}, path);
+}
+
+bool QtUserInterface::ChooseSaveFile(const std::string& title, const std::string& filter, std::string& path) {
+    const QFileInfo proposed(QFile::decodeName(path.c_str()));
+    return RunFileDialog(window_, title, proposed.absolutePath(), filter, true, proposed.fileName(), path);
 }
 
 }  // namespace zul

@@ -34,6 +34,9 @@ public:
     std::function<void(int)> beginRead;
     std::function<void()> endRead;
     std::function<void()> messageTimer;
+    bool ChooseOpenFile(const std::string& title, const std::string& folder, const std::string& filter,
+                        std::string& path) override;
+    bool ChooseSaveFile(const std::string& title, const std::string& filter, std::string& path) override;
 
     // Where progress goes (the wait window's bar); null: nowhere.
     void SetProgressBar(QProgressBar* bar) { progress_ = bar; }

@@ -59,6 +59,18 @@ public:
     virtual void SetProgress(int /*value*/, int /*max*/) {}
     // The hourglass while the core waits for the controller.
     virtual void SetBusyCursor(bool /*busy*/) {}
+    // A file dialog for opening: `title`, starting `folder`, `filter` such as
+    // "*.cnf"; true with the chosen path, false when cancelled.
+    virtual bool ChooseOpenFile(const std::string& /*title*/, const std::string& /*folder*/,
+                                const std::string& /*filter*/, std::string& /*path*/) {
+        return false;
+    }
+    // A file dialog for saving that proposes `path` (a full path) and does not ask
+    // about replacing a file itself; true with the chosen path.
+    virtual bool ChooseSaveFile(const std::string& /*title*/, const std::string& /*filter*/,
+                                std::string& /*path*/) {
+        return false;
+    }
 };
 
 // The hourglass for the length of a scope.

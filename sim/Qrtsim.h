@@ -27,7 +27,10 @@
 // identification code, 3 wrong password, 26 level too low, 12 a read-only table,
 // 9 no such table, 13/14/36/37 fields outside the table, 2 wrong length, 4 bad values,
 // 27..33 broken user-table rules. While table 4 is marked damaged it may be
-// rewritten without credentials (as the restore of a configuration does).
+// rewritten without credentials (as the restore of a configuration does). A damaged
+// table is whole again once every field of it has been written since; for the
+// flow-computer tables 13 and 17..20, once the fields of the connected flow
+// computers (table 9 field 0) have been.
 //
 // Replies are preceded by as many 0xFF bytes as table 3 field 2 says (3 in a new
 // configuration). A request is answered when its check is right and it is addressed

@@ -592,7 +592,12 @@ bool SimController::WriteFields(const uint8_t* f, int length, std::vector<uint8_
     if (image_.Byte(7, t) != 0) {
         auto& done = rewritten_[t];
         for (int i = first; i < first + count; ++i) done.insert(i);
-        if (int(done.size()) >= d.fieldCount) RepairTable(t);
+        // The flow-computer tables count as whole once the connected ones are written.
+        const bool perFlowComputer = t == 13 || (t >= 17 && t <= 20);
+        const int needed = perFlowComputer ? std::clamp<int>(image_.Byte(9, 0), 1, d.fieldCount) : d.fieldCount;
+        bool whole = true;
+        for (int i = 0; i < needed; ++i) whole = whole && done.count(i);
+        if (whole) RepairTable(t);
     }
     // The echo of the header; a new address in table 3 answers already from there.
     const uint8_t body[4] = {f[20], uint8_t(t), uint8_t(first), uint8_t(count)};

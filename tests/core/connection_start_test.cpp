@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <deque>
+#include <unistd.h>
 #include <functional>
 #include <thread>
 
@@ -14,6 +16,8 @@
 #include "link/Tcp_fun.h"
 #include "link/TcpSocket.h"
 #include "shell/ConnectionStart.h"
+#include "tables/ConfigFile.h"
+#include "tables/ConfigRecord.h"
 #include "sim/Qrtsim.h"
 #include "tables/Conffun.h"
 #include "tables/Dtfun.h"
@@ -45,6 +49,19 @@ struct Host : StartHost {
         std::memcpy(box->identCode.data(), "3333", 4);
     }
     bool DialSubscriber() override { return false; }
+    // The configuration dialog: each call takes the next edit (none left: cancelled).
+    bool EditConfiguration(ConfigurationRecord& record, bool&) override {
+        ++configShown;
+        if (edits.empty()) return false;
+        auto edit = edits.front();
+        edits.pop_front();
+        return edit(record);
+    }
+    bool EditAccessTable(uint8_t* table4) override { return accessEdit && accessEdit(table4); }
+    void ShowRestoreWait(bool shown) override { waitShown += shown; }
+    std::deque<std::function<bool(ConfigurationRecord&)>> edits;
+    std::function<bool(uint8_t*)> accessEdit;
+    int configShown = 0, waitShown = 0;
     int ShowTableInfo(TableStateInfo& info, uint8_t version) override {
         shownInfo = info;
         shownVersion = version;
@@ -324,6 +341,169 @@ TEST(StartDirect, BroadcastAddressIsReplacedByTheControllersRealOne) {
     EXPECT_EQ(settings.direct.address, 5);
     host.CloseLink();
     SetPortDevicePath(42, "");
+}
+
+// A configuration file as the commissioning engineer brings it.
+std::string ConfigFile(const std::function<void(ConfigurationRecord&)>& change = {}) {
+    char dir[] = "/tmp/zul_restore_XXXXXX";
+    const std::string path = std::string(mkdtemp(dir)) + "/site.cnf";
+    ConfigurationRecord r;
+    NewConfiguration(r);
+    uint8_t* maker = r.TableAt(4);
+    std::memcpy(maker, "NAL ", 4);
+    maker[4] = 1;
+    std::memcpy(maker + 6, "111111      ", 12);
+    std::memcpy(maker + 18, "1111", 4);
+    // The engineer the tests log in as.
+    uint8_t* engineer = maker + 22 * 2;
+    std::memcpy(engineer, "ENG ", 4);
+    engineer[4] = 3;
+    std::memcpy(engineer + 6, "333333      ", 12);
+    std::memcpy(engineer + 18, "3333", 4);
+    if (change) change(r);
+    FakeUi quiet;
+    EXPECT_TRUE(WriteConfigurationFile(path, r, quiet, false));
+    return path;
+}
+
+void SetFloat(ConfigurationRecord& r, int table, int field, float v) { std::memcpy(r.TableAt(table) + 4 * field, &v, 4); }
+
+struct RestoreFixture : StartFixture {
+    // Marks the given tables as the dialog's "Записать избранные таблицы" would.
+    void Mark(std::vector<int> tables) {
+        host.tableInfo = [tables](TableStateInfo& info, uint8_t) {
+            for (int t : tables) info.marks()[t] = 1;
+            return int(kInfoWriteSelected);
+        };
+    }
+    bool Wrote(int t) const { return std::find(requests.writes.begin(), requests.writes.end(), t) != requests.writes.end(); }
+    float SimFloat(int t, int f) {
+        float v;
+        std::memcpy(&v, sim.Field(t, f).data(), 4);
+        return v;
+    }
+};
+
+TEST_F(RestoreFixture, FileCorrectedCheckedAndWritten) {
+    sim.DamageTable(22);
+    sim.DamageTable(6);
+    Mark({6, 22});
+    ui.files = {ConfigFile()};
+    host.edits = {[](ConfigurationRecord& r) { SetFloat(r, 22, 0, 0.5f); return true; }};
+    start.TimerStartTimer();
+    EXPECT_EQ(host.configShown, 1);
+    EXPECT_EQ(host.waitShown, 1);
+    EXPECT_EQ(requests.writes, (std::vector<int>{6, 22}));
+    EXPECT_EQ(SimFloat(22, 0), 0.5f);
+    EXPECT_EQ(sim.Field(7, 22), Bytes{0});
+    EXPECT_EQ(sim.Field(7, 6), Bytes{0});
+    EXPECT_TRUE(start.linkEstablished);
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown[0].line1;
+}
+
+TEST_F(RestoreFixture, RefusedRecordCorrectedOnYes) {
+    sim.DamageTable(14);
+    Mark({14});
+    ui.files = {ConfigFile([](ConfigurationRecord& r) { r.TableAt(14)[0] = 0; })};
+    host.edits = {[](ConfigurationRecord&) { return true; },
+                  [](ConfigurationRecord& r) { r.TableAt(14)[0] = 3; return true; }};
+    ui.answers = {false, true};  // the input error, then "Корректировать...?"
+    start.TimerStartTimer();
+    ASSERT_GE(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].kind, kMsgInputError);
+    EXPECT_EQ(ui.shown[0].line1, "Неверно задан адрес хроматографа");
+    EXPECT_EQ(ui.shown[1].line1, "Корректировать параметры конфигурации?");
+    EXPECT_EQ(host.configShown, 2);
+    EXPECT_EQ(requests.writes, (std::vector<int>{14}));
+    EXPECT_EQ(sim.Field(14, 0), Bytes{3});
+    EXPECT_TRUE(start.linkEstablished);
+}
+
+TEST_F(RestoreFixture, NothingWrittenWithoutAFileOrACorrection) {
+    struct Case {
+        const char* what;
+        bool file;
+        int edits;
+        const char* last;  // the last message, nullptr for none
+    };
+    const Case cases[] = {
+        {"file dialog cancelled", false, 0, nullptr},
+        {"configuration dialog cancelled", true, 0, nullptr},
+        {"refused, no correction", true, 1, "Запись таблиц не выполнена"},
+    };
+    for (const Case& c : cases) {
+        sim.DamageTable(14);
+        Mark({14});
+        ui.shown.clear();
+        requests.writes.clear();
+        if (c.file) ui.files = {ConfigFile([](ConfigurationRecord& r) { r.TableAt(14)[0] = 0; })};
+        for (int i = 0; i < c.edits; ++i) host.edits.push_back([](ConfigurationRecord&) { return true; });
+        start.TimerStartTimer();
+        EXPECT_TRUE(requests.writes.empty()) << c.what;
+        if (c.last) {
+            ASSERT_FALSE(ui.shown.empty()) << c.what;
+            EXPECT_EQ(ui.shown.back().line1, c.last) << c.what;
+        } else {
+            EXPECT_TRUE(ui.shown.empty()) << c.what;
+        }
+        EXPECT_TRUE(start.linkEstablished) << c.what;
+        EXPECT_EQ(sim.Field(7, 14), Bytes{1}) << c.what;
+    }
+}
+
+TEST_F(RestoreFixture, AccessTableAloneGoesThroughItsOwnDialog) {
+    sim.DamageTable(4);
+    Mark({4});
+    ui.files = {ConfigFile()};
+    host.accessEdit = [](uint8_t* t4) {
+        std::memcpy(t4 + 22, "ADM ", 4);
+        t4[22 + 4] = 2;
+        std::memcpy(t4 + 22 + 6, "222222      ", 12);
+        std::memcpy(t4 + 22 + 18, "2222", 4);
+        return true;
+    };
+    start.TimerStartTimer();
+    EXPECT_EQ(host.configShown, 0);
+    EXPECT_EQ(requests.writes, (std::vector<int>{4, 4}));  // two frames
+    const Bytes t4 = sim.TableBytes(4);
+    EXPECT_EQ(Bytes(t4.begin(), t4.begin() + 5), (Bytes{'N', 'A', 'L', ' ', 1}));
+    EXPECT_EQ(Bytes(t4.begin() + 22, t4.begin() + 27), (Bytes{'A', 'D', 'M', ' ', 2}));
+    // The engine's credentials were only set aside for the write.
+    EXPECT_EQ(std::string(box.identCode.begin(), box.identCode.end()), "3333");
+
+    // Cancelled: said so, nothing written.
+    sim.DamageTable(4);
+    requests.writes.clear();
+    host.accessEdit = nullptr;
+    ui.files = {ConfigFile()};
+    start.TimerStartTimer();
+    EXPECT_TRUE(requests.writes.empty());
+    ASSERT_FALSE(ui.shown.empty());
+    EXPECT_EQ(ui.shown.back().line1, "Таблица доступа к записи в контроллер не восстановлена");
+}
+
+TEST_F(RestoreFixture, WritingEverythingKeepsTheEngineAndDropsTheLink) {
+    sim.SetByte(0, 3, 14);
+    for (uint8_t t : kConfigurationTables) sim.DamageTable(t);
+    host.tableInfo = [](TableStateInfo& info, uint8_t) {
+        for (int t = 0; t < kTableCount; ++t) info.marks()[t] = Table(t).isConfiguration && t != 2;
+        return int(kInfoWriteAll);
+    };
+    ui.files = {ConfigFile([](ConfigurationRecord& r) { r.TableAt(3)[1] = 15; })};
+    host.edits = {[](ConfigurationRecord&) { return true; }};
+    const int32_t speed = box.baudRate;
+    start.TimerStartTimer();
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown[0].line1;
+    EXPECT_EQ(sim.Field(3, 1), Bytes{15});
+    EXPECT_EQ(box.baudRate, speed);
+    EXPECT_FALSE(start.linkEstablished);
+    EXPECT_FALSE(start.writeAll);
+    EXPECT_EQ(requests.writes.front(), 4);  // the users first, then table 9
+    EXPECT_EQ(requests.writes[2], 9);
+    for (int t = 0; t < kTableCount; ++t)
+        if (Table(t).isConfiguration && t != 2) EXPECT_TRUE(Wrote(t)) << t;
+    for (uint8_t t : kConfigurationTables)
+        if (t != 2) EXPECT_EQ(sim.Field(7, t), Bytes{0}) << "table " << int(t) << " still damaged";
 }
 
 TEST(TcpAddresses, DottedAndSubscriberForms) {

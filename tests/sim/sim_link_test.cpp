@@ -256,6 +256,7 @@ TEST_P(SimLinkTest, ShowsChangedIdentityDamagedTablesAndMissingTables) {
     EXPECT_EQ(l.box.ErrorText(), "Команда 1.  Нет такой таблицы");
     // Rewriting a damaged table whole repairs it.
     l.Login("3333", "333333");
+    l.sim.SetByte(9, 0, 16);  // all sixteen flow computers connected
     std::vector<uint8_t> t13(16 * 14, ' ');
     ASSERT_TRUE(l.Write(13, 0, t13));
     EXPECT_EQ(l.sim.Field(7, 13), std::vector<uint8_t>{1});

@@ -30,6 +30,30 @@ public:
         ++eventTurns;
         if (onEvents) onEvents();
     }
+    // File dialogs: each takes the next answer ("" or none left = cancelled) and
+    // records its title and the path it proposed.
+    bool ChooseOpenFile(const std::string& title, const std::string& folder, const std::string&,
+                        std::string& path) override {
+        dialogs.push_back({title, folder});
+        return NextFile(path);
+    }
+    bool ChooseSaveFile(const std::string& title, const std::string&, std::string& path) override {
+        dialogs.push_back({title, path});
+        return NextFile(path);
+    }
+    bool NextFile(std::string& path) {
+        if (files.empty()) return false;
+        const std::string f = files.front();
+        files.pop_front();
+        if (f.empty()) return false;
+        path = f;
+        return true;
+    }
+    struct FileDialog {
+        std::string title, proposed;
+    };
+    std::vector<FileDialog> dialogs;
+    std::deque<std::string> files;
     std::vector<ShownMessage> shown;
     std::deque<bool> answers;  // "Да" = true; when empty every question is answered "Нет"
     std::function<void()> onEvents;
