@@ -28,6 +28,10 @@ void QtUserInterface::ProcessEvents() {
 
 bool QtUserInterface::StopRequested() const { return hook_ && hook_->stopRequest; }
 
+void QtUserInterface::ClearStopRequest() {
+    if (hook_) hook_->stopRequest = false;
+}
+
 bool QtUserInterface::TakeEscPress() {
     if (!hook_ || hook_->escPresses <= 0) return false;
     --hook_->escPresses;
