@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/CliDates.h"
 #include "cli/TerminalUi.h"
 #include "events/DiagnosticFile.h"
 #include "events/EventFetch.h"
@@ -35,17 +36,6 @@ int Usage(const char* what) {
     std::fprintf(stderr, "zul events: %s\n", what);
     std::fputs(kEventsHelp, stderr);
     return kUsage;
-}
-
-// "YYYY-MM-DD HH:MM:SS" into the period dialog's fields.
-bool ParseMoment(const std::string& text, CalDate& date, std::string& h, std::string& m, std::string& s) {
-    int y, mo, d, hh, mm, ss;
-    char tail;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &hh, &mm, &ss, &tail) != 6) return false;
-    if (y < 2000 || y > 2255 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(y, mo)) return false;
-    date = CalDate{y, mo, d};
-    h = std::to_string(hh), m = std::to_string(mm), s = std::to_string(ss);
-    return true;
 }
 
 bool ParseCount(const std::string& text, long& out) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/ArchiveCommand.h"
 #include "events/DiagnosticFile.h"
 #include "tables/TableImage.h"
 
@@ -10,7 +11,7 @@ namespace zul::cli {
 const char* const kShowHelp =
     "Usage: zul show FILE\n"
     "Prints an archive or event file as its viewer shows it: the caption, then one line\n"
-    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala\n";
+    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .mch .hch .dch .clb\n";
 
 namespace {
 
@@ -42,6 +43,10 @@ struct Kind {
 // One line per kind of file.
 const Kind kKinds[] = {
     {".ala", ShowDiagnostic},
+    {".mch", ShowMeasurementFile},
+    {".hch", ShowHourlyFile},
+    {".dch", ShowDailyFile},
+    {".clb", ShowCalibrationFile},
 };
 
 }  // namespace

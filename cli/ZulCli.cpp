@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ArchiveCommand.h"
 #include "cli/EventsCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
@@ -65,7 +66,9 @@ const char* const kUsage =
     "  config read|new|check|write  configuration files (zul config --help)\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "  events diag|interv ... read an event archive (zul events --help)\n"
+    "  archive meas|clb|hour|day ...  read a chromatograph archive (zul archive --help)\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
+    "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -333,9 +336,10 @@ int RunZul(int argc, char** argv) {
     const bool help = !args.empty() && args[0] == "--help";
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
     if (command == "show") return RunShowCommand(args);
+    if (command == "export") return RunExportCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
-                     : command == "config" ? kConfigHelp : nullptr;
+                     : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
@@ -369,6 +373,7 @@ int RunZul(int argc, char** argv) {
     else if (command == "read") rc = Read(io, ui, args);
     else if (command == "events") rc = RunEventsCommand(io, ui, args);
     else if (command == "config") rc = RunConfigCommand(&io, ui, args, [&] { return Failed(box, ui); });
+    else if (command == "archive") rc = RunArchiveCommand(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

@@ -14,11 +14,6 @@ namespace zul {
 namespace {
 
 // Header offsets used here.
-constexpr int kHdrParamCount = 52;
-constexpr int kHdrSlots = 79;
-constexpr int kSlotSize = 41;
-constexpr int kHdrStart = 879;
-constexpr int kHdrEnd = 885;
 
 constexpr uint8_t kStatusOff = 0x02;         // the controller was switched off
 constexpr uint8_t kStatusNoChrom = 0x20;     // no link with the chromatograph
@@ -63,12 +58,12 @@ std::string CentreInTen(const std::string& text) {
     return std::string(size_t(blanks), ' ') + text;
 }
 
-ChromTable::ChromTable(ChromTableKind kind, const uint8_t* header, const uint8_t* records, size_t count)
+ChromTable::ChromTable(ChromTableKind kind, const ArchiveFileHeader& header, const uint8_t* records, size_t count)
     : kind_(kind), header_(header), records_(records), count_(records ? count : 0),
       recordSize_(ChromRecordSize(kind)) {
-    const int n = header[kHdrParamCount];
-    params_ = n >= 1 && n <= kMaxGasParameters ? n : 0;
-    ComputeAverages();
+    const int n = header.ParameterCount();
+    params_ = n >= 1 && n <= kMaxHeaderParameters ? n : 0;
+    Scan();
 }
 
 int ChromTable::FixedColumns() const {
@@ -89,12 +84,12 @@ int ChromTable::Columns() const {
 
 int ChromTable::Decimals(int param) const {
     if (param < 0 || param >= params_) return 0;
-    return header_[kHdrSlots + kSlotSize * param + 12];
+    return header_.Slot(param).decimals;
 }
 
 std::string ChromTable::Caption() const {
-    const uint8_t* s = header_ + kHdrStart;
-    const uint8_t* e = header_ + kHdrEnd;
+    const uint8_t* s = header_.PeriodStart();
+    const uint8_t* e = header_.PeriodEnd();
     switch (kind_) {
     case kChromMeasurement:
         return "Измерительные данные хроматографа за период  с  " + DateTimeText(s) + "  по  " + DateTimeText(e);
@@ -113,11 +108,12 @@ std::string ChromTable::Caption() const {
 std::string ChromTable::Cell(int row, int column) const {
     if (row < 0 || column < 0 || row >= Rows() || column >= Columns()) return {};
     if (row < FixedRows()) return HeadingCell(row, column);
-    const uint8_t* r = Record(size_t(row - FixedRows()));
+    const size_t i = size_t(row - FixedRows());
+    const uint8_t* r = Record(i);
     switch (kind_) {
-    case kChromMeasurement: return MeasurementCell(r, column);
-    case kChromCalibration: return CalibrationCell(r, column);
-    default: return AverageCell(r, column);
+    case kChromMeasurement: return MeasurementCell(r, valid_[i], column);
+    case kChromCalibration: return CalibrationCell(r, valid_[i], column);
+    default: return AverageCell(r, valid_[i], column);
     }
 }
 
@@ -129,18 +125,14 @@ std::string ChromTable::HeadingCell(int row, int column) const {
     if (column < fixed) return kind_ == kChromMeasurement ? kMeasurement[row][column] : kAverage[row][column];
     if (kind_ != kChromMeasurement && column == 3) return kAverage[row][3];
     const int p = column - FirstValueColumn();
-    const uint8_t* slot = header_ + kHdrSlots + kSlotSize * p;
-    if (row == 0) {
-        const void* nul = std::memchr(slot, 0, 10);
-        const size_t length = nul ? size_t(static_cast<const uint8_t*>(nul) - slot) : 10;
-        return CentreInTen(Cp1251ToUtf8(std::string(reinterpret_cast<const char*>(slot), length)));
-    }
-    const uint8_t unit = slot[11];
+    const ParameterSlot slot = header_.Slot(p);
+    if (row == 0) return CentreInTen(Cp1251ToUtf8(slot.Name()));
+    const uint8_t unit = slot.unitCode;
     return CentreInTen(unit < 12 ? kUnits2[unit] : "");
 }
 
-std::string ChromTable::MeasurementCell(const uint8_t* r, int column) const {
-    if (!ChromRecordValid(r, kChromRecordSize)) {
+std::string ChromTable::MeasurementCell(const uint8_t* r, bool valid, int column) const {
+    if (!valid) {
         if (column == 2) return "  Данные";
         if (column == 3) return " недостов.";
         return {};
@@ -160,8 +152,8 @@ std::string ChromTable::MeasurementCell(const uint8_t* r, int column) const {
     return " " + FormatFixed(FloatFromBits(bits & ~3u), Decimals(p)) + " " + mark;
 }
 
-std::string ChromTable::AverageCell(const uint8_t* r, int column) const {
-    if (!ChromRecordValid(r, kChromRecordSize)) {
+std::string ChromTable::AverageCell(const uint8_t* r, bool valid, int column) const {
+    if (!valid) {
         if (column == 1) return "     Данные";
         if (column == 2) return "недостов.";
         return {};
@@ -185,8 +177,8 @@ std::string ChromTable::AverageCell(const uint8_t* r, int column) const {
     return " " + FormatFixed(FloatFromBits(U32(v)), Decimals(column - 4)) + " " + mark;
 }
 
-std::string ChromTable::CalibrationCell(const uint8_t* r, int column) const {
-    if (!ChromRecordValid(r, kCalibrationRecordSize)) {
+std::string ChromTable::CalibrationCell(const uint8_t* r, bool valid, int column) const {
+    if (!valid) {
         if (column == 0) return " Данные";
         if (column == 1) return "недостов.";
         return {};
@@ -199,15 +191,17 @@ std::string ChromTable::CalibrationCell(const uint8_t* r, int column) const {
     }
 }
 
-void ChromTable::ComputeAverages() {
+void ChromTable::Scan() {
+    valid_.resize(count_);
+    for (size_t i = 0; i < count_; ++i) valid_[i] = ChromRecordValid(Record(i), recordSize_);
     if (kind_ == kChromCalibration) return;
-    double sum[kMaxGasParameters] = {};
-    size_t valid[kMaxGasParameters] = {};
+    double sum[kMaxHeaderParameters] = {};
+    size_t valid[kMaxHeaderParameters] = {};
     const int statusAt = kind_ == kChromMeasurement ? 7 : 9;
     const uint32_t flagMask = kind_ == kChromMeasurement ? ~3u : ~0u;
     for (size_t i = 0; i < count_; ++i) {
         const uint8_t* r = Record(i);
-        if (!ChromRecordValid(r, kChromRecordSize)) continue;
+        if (!valid_[i]) continue;
         if (r[statusAt] & (kStatusOff | kStatusNoChrom)) continue;
         for (int p = 0; p < params_; ++p) {
             const uint8_t* v = r + 12 + 4 * p;

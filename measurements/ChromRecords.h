@@ -15,13 +15,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "tables/ArchiveHeader.h"
 
 namespace zul {
 
 constexpr int kChromRecordSize = 94;
 constexpr int kCalibrationRecordSize = 10;
-constexpr int kMaxGasParameters = 20;
-constexpr int kChromHeaderBytes = 905;  // the archive file header
 
 enum ChromTableKind : uint8_t {
     kChromMeasurement = 0,  // .mch
@@ -42,7 +43,7 @@ std::string CentreInTen(const std::string& text);
 // outlive the table; nothing is copied.
 class ChromTable {
 public:
-    ChromTable(ChromTableKind kind, const uint8_t* header, const uint8_t* records, size_t count);
+    ChromTable(ChromTableKind kind, const ArchiveFileHeader& header, const uint8_t* records, size_t count);
 
     ChromTableKind kind() const { return kind_; }
     std::string Caption() const;
@@ -57,14 +58,14 @@ public:
     // Gas parameters (1..20; a header byte outside that range counts as 0).
     int ParamCount() const { return params_; }
     int Decimals(int param) const;
-    float Average(int param) const { return param >= 0 && param < kMaxGasParameters ? averages_[param] : 0; }
+    float Average(int param) const { return param >= 0 && param < kMaxHeaderParameters ? averages_[param] : 0; }
     // The first grid column holding parameter values.
     int FirstValueColumn() const { return kind_ == kChromMeasurement ? 2 : 4; }
 
     size_t RecordCount() const { return count_; }
     const uint8_t* Record(size_t i) const { return records_ + i * size_t(recordSize_); }
-    bool RecordValid(size_t i) const { return ChromRecordValid(Record(i), recordSize_); }
-    const uint8_t* header() const { return header_; }
+    bool RecordValid(size_t i) const { return i < valid_.size() && valid_[i]; }
+    const ArchiveFileHeader& header() const { return header_; }
 
     // Caption of the status view of record i.
     std::string StatusCaption(size_t i) const;
@@ -73,18 +74,20 @@ public:
 
 private:
     std::string HeadingCell(int row, int column) const;
-    std::string MeasurementCell(const uint8_t* r, int column) const;
-    std::string AverageCell(const uint8_t* r, int column) const;
-    std::string CalibrationCell(const uint8_t* r, int column) const;
-    void ComputeAverages();
+    std::string MeasurementCell(const uint8_t* r, bool valid, int column) const;
+    std::string AverageCell(const uint8_t* r, bool valid, int column) const;
+    std::string CalibrationCell(const uint8_t* r, bool valid, int column) const;
+    // Checks every record once and forms the averages.
+    void Scan();
 
     ChromTableKind kind_;
-    const uint8_t* header_;
+    const ArchiveFileHeader& header_;
     const uint8_t* records_;
     size_t count_;
     int recordSize_;
     int params_;
-    std::array<float, kMaxGasParameters> averages_{};
+    std::array<float, kMaxHeaderParameters> averages_{};
+    std::vector<bool> valid_;
 };
 
 // What `zul show` prints: the caption, then every grid row (headings included),

@@ -158,6 +158,9 @@ private:
     void BuildStatusBars();
     void LayoutMainPanels();
     void NotAvailable();
+    // The chromatograph archives (MainChrom.cpp): kind as ChromTableKind.
+    void ChromByPeriod(int kind);
+    void ChromByRange(int kind);
     void HideItem(const char* name);
 
     std::string programFolder_;

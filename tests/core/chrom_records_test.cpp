@@ -37,20 +37,21 @@ struct Param {
     uint8_t unit;
     uint8_t decimals;
 };
-std::vector<uint8_t> Header(const std::vector<Param>& params) {
-    std::vector<uint8_t> h(kChromHeaderBytes, 0);
+ArchiveFileHeader Header(const std::vector<Param>& params) {
+    ArchiveFileHeader header;
+    uint8_t* h = header.bytes.data();
     h[44] = 5;
     h[52] = uint8_t(params.size());
     for (size_t i = 0; i < params.size(); ++i) {
-        uint8_t* slot = h.data() + 79 + 41 * i;
+        uint8_t* slot = h + 79 + 41 * i;
         std::memcpy(slot, params[i].nameCp1251, std::min<size_t>(10, std::strlen(params[i].nameCp1251)));
         slot[11] = params[i].unit;
         slot[12] = params[i].decimals;
     }
     const uint8_t start[6] = {21, 3, 3, 5, 6, 7}, end[6] = {21, 3, 4, 8, 9, 10};
-    std::memcpy(h.data() + 879, start, 6);
-    std::memcpy(h.data() + 885, end, 6);
-    return h;
+    std::memcpy(h + 879, start, 6);
+    std::memcpy(h + 885, end, 6);
+    return header;
 }
 
 Rec Measurement(uint8_t status, std::vector<uint32_t> values) {
@@ -91,7 +92,7 @@ TEST(ChromTables, MeasurementValueCells) {
     for (const auto& c : cases) {
         const auto h = Header({{"CH4", 1, c.decimals}});
         const Rec r = Measurement(c.status, {c.bits});
-        ChromTable t(kChromMeasurement, h.data(), r.data(), 1);
+        ChromTable t(kChromMeasurement, h, r.data(), 1);
         EXPECT_EQ(t.Cell(2, 2), c.cell) << c.what;
         EXPECT_EQ(t.Cell(2, 0), " 03.03.21") << c.what;
         EXPECT_EQ(t.Cell(2, 1), " 12:34:56") << c.what;
@@ -101,7 +102,7 @@ TEST(ChromTables, MeasurementValueCells) {
 TEST(ChromTables, HeadingsAndCaptions) {
     // Names in cp1251: "Метан" (5 characters) and a full ten-character name.
     const auto h = Header({{"\xCC\xE5\xF2\xE0\xED", 4, 2}, {"ABCDEFGHIJ", 8, 1}, {"CO2", 11, 3}, {"X", 12, 0}});
-    ChromTable m(kChromMeasurement, h.data(), nullptr, 0);
+    ChromTable m(kChromMeasurement, h, nullptr, 0);
     ASSERT_EQ(m.Columns(), 6);
     ASSERT_EQ(m.Rows(), 2);
     const char* row0[] = {"   Дата", "   Время", "  Метан", " ABCDEFGHIJ", "   CO2", "    X"};
@@ -112,7 +113,7 @@ TEST(ChromTables, HeadingsAndCaptions) {
     }
     EXPECT_EQ(m.Caption(), "Измерительные данные хроматографа за период  с  03.03.21 05:06:07  по  04.03.21 08:09:10");
 
-    ChromTable hourly(kChromHourly, h.data(), nullptr, 0);
+    ChromTable hourly(kChromHourly, h, nullptr, 0);
     ASSERT_EQ(hourly.Columns(), 8);
     const char* avg0[] = {"   Дата", "   Время", "  Время", "Кол. ликв.", "  Метан"};
     const char* avg1[] = {"  начала", "  начала", "  конца", " данных", "  МДж/м3"};
@@ -121,17 +122,17 @@ TEST(ChromTables, HeadingsAndCaptions) {
         EXPECT_EQ(hourly.Cell(1, c), avg1[c]);
     }
     EXPECT_EQ(hourly.Caption(), "Часовые данные хроматографа за период с 03.03.21  05ч  по  04.03.21  08ч");
-    ChromTable daily(kChromDaily, h.data(), nullptr, 0);
+    ChromTable daily(kChromDaily, h, nullptr, 0);
     EXPECT_EQ(daily.Caption(), "Суточные данные хроматографа за период с 03.03.21  по  04.03.21");
-    ChromTable clb(kChromCalibration, h.data(), nullptr, 0);
+    ChromTable clb(kChromCalibration, h, nullptr, 0);
     EXPECT_EQ(clb.Caption(), "Калибровочные данные хроматографа за период  с  03.03.21 05:06:07  по  04.03.21 08:09:10");
     EXPECT_EQ(clb.Rows(), 0);
     EXPECT_EQ(clb.Columns(), 4);
 
     // A parameter count outside 1..20 gives no parameter columns at all.
     auto bad = Header({});
-    bad[52] = 21;
-    EXPECT_EQ(ChromTable(kChromMeasurement, bad.data(), nullptr, 0).Columns(), 2);
+    bad.bytes[52] = 21;
+    EXPECT_EQ(ChromTable(kChromMeasurement, bad, nullptr, 0).Columns(), 2);
 }
 
 TEST(ChromTables, AverageRecordCells) {
@@ -165,7 +166,7 @@ TEST(ChromTables, AverageRecordCells) {
         r[11] = 0x01;
         PutBits(r, 0, c.bits);
         Seal(r);
-        ChromTable t(c.kind, h.data(), r.data(), 1);
+        ChromTable t(c.kind, h, r.data(), 1);
         EXPECT_EQ(t.Cell(2, 0), " 03.03.21") << c.what;
         EXPECT_EQ(t.Cell(2, 1), " 10:00:00") << c.what;
         EXPECT_EQ(t.Cell(2, 2), c.endCell) << c.what;
@@ -180,13 +181,13 @@ TEST(ChromTables, BadChecksAndCalibrationCells) {
     const auto h = Header({{"A", 1, 2}, {"B", 1, 2}});
     Rec m = Measurement(0, {Bits(1.0f), Bits(2.0f)});
     m[20] ^= 1;
-    ChromTable mt(kChromMeasurement, h.data(), m.data(), 1);
+    ChromTable mt(kChromMeasurement, h, m.data(), 1);
     const char* mRow[] = {"", "", "  Данные", " недостов."};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(mt.Cell(2, c), mRow[c]);
 
     // With one parameter the second text has no column: it is left out, not written past the row.
     const auto h1 = Header({{"A", 1, 2}});
-    ChromTable mt1(kChromMeasurement, h1.data(), m.data(), 1);
+    ChromTable mt1(kChromMeasurement, h1, m.data(), 1);
     EXPECT_EQ(mt1.Columns(), 3);
     EXPECT_EQ(mt1.Cell(2, 2), "  Данные");
     EXPECT_EQ(mt1.Cell(2, 3), "");
@@ -194,7 +195,7 @@ TEST(ChromTables, BadChecksAndCalibrationCells) {
     Rec a(kChromRecordSize, 0);
     Seal(a);
     a[0] ^= 1;
-    ChromTable at(kChromHourly, h.data(), a.data(), 1);
+    ChromTable at(kChromHourly, h, a.data(), 1);
     const char* aRow[] = {"", "     Данные", "недостов.", "", "", ""};
     for (int c = 0; c < 6; ++c) EXPECT_EQ(at.Cell(2, c), aRow[c]);
 
@@ -212,7 +213,7 @@ TEST(ChromTables, BadChecksAndCalibrationCells) {
         Rec r = {21, 3, 3, 5, 12, 3, c.low, c.high, 0, 0};
         Seal(r);
         if (c.damaged) r[9] ^= 0x40;
-        ChromTable t(kChromCalibration, h.data(), r.data(), 1);
+        ChromTable t(kChromCalibration, h, r.data(), 1);
         for (int col = 0; col < 4; ++col) EXPECT_EQ(t.Cell(0, col), c.row[col]) << int(c.low) << " " << col;
         if (!c.damaged) EXPECT_EQ(t.StatusCaption(0), "Статус калибровки   03.03.21   05:12:03");
     }
@@ -230,7 +231,7 @@ TEST(ChromTables, WhichValuesMakeTheAverages) {
     recs[4][30] ^= 0xFF;
     std::vector<uint8_t> all;
     for (auto& r : recs) all.insert(all.end(), r.begin(), r.end());
-    ChromTable t(kChromMeasurement, h.data(), all.data(), recs.size());
+    ChromTable t(kChromMeasurement, h, all.data(), recs.size());
     EXPECT_FLOAT_EQ(t.Average(0), 2.0f);
     EXPECT_FLOAT_EQ(t.Average(1), 15.0f);
     EXPECT_FLOAT_EQ(t.Average(2), 0.0f);  // never a valid value
@@ -250,7 +251,7 @@ TEST(ChromTables, WhichValuesMakeTheAverages) {
     uint32_t ba = 0x3F800003u, bb = 0x3F800001u;
     std::memcpy(&fa, &ba, 4);
     std::memcpy(&fb, &bb, 4);
-    ChromTable ht(kChromDaily, h.data(), ab.data(), 2);
+    ChromTable ht(kChromDaily, h, ab.data(), 2);
     EXPECT_FLOAT_EQ(ht.Average(0), float((double(fa) + double(fb)) / 2));
 }
 

@@ -76,17 +76,16 @@ struct Fixture {
     Fixture() {
         dir = fs::temp_directory_path() / ("zul-xlsx-" + std::to_string(getpid()));
         fs::create_directories(dir);
-        header.assign(kChromHeaderBytes, 0);
-        header[52] = 2;
+        header.bytes[52] = 2;
         const char* names[2] = {"CH4", "N2"};
         for (int i = 0; i < 2; ++i) {
-            std::memcpy(&header[size_t(79 + 41 * i)], names[i], std::strlen(names[i]));
-            header[size_t(79 + 41 * i + 11)] = 1;
-            header[size_t(79 + 41 * i + 12)] = uint8_t(2 + i);
+            std::memcpy(&header.bytes[size_t(79 + 41 * i)], names[i], std::strlen(names[i]));
+            header.bytes[size_t(79 + 41 * i + 11)] = 1;
+            header.bytes[size_t(79 + 41 * i + 12)] = uint8_t(2 + i);
         }
         const uint8_t s[6] = {21, 3, 3, 0, 0, 0}, e[6] = {21, 3, 3, 1, 0, 0};
-        std::memcpy(&header[879], s, 6);
-        std::memcpy(&header[885], e, 6);
+        std::memcpy(&header.bytes[879], s, 6);
+        std::memcpy(&header.bytes[885], e, 6);
     }
     ~Fixture() { fs::remove_all(dir); }
     // Measurement records: 12.35 in the warning zone and 1.5; then a NaN and a record off.
@@ -116,7 +115,7 @@ struct Fixture {
         return all;
     }
     fs::path dir;
-    std::vector<uint8_t> header;
+    ArchiveFileHeader header;
 };
 
 TEST(XlsxExport, ValueTexts) {
@@ -134,7 +133,7 @@ TEST(XlsxExport, ValueTexts) {
 TEST(XlsxExport, MeasurementWorkbookReadBack) {
     Fixture f;
     const auto recs = f.Measurements();
-    ChromTable t(kChromMeasurement, f.header.data(), recs.data(), 3);
+    ChromTable t(kChromMeasurement, f.header, recs.data(), 3);
     const std::string book = (f.dir / "m.xlsx").string();
     test::FakeUi ui;
     ASSERT_TRUE(ExportChromTable(t, book, ui));
@@ -189,7 +188,7 @@ TEST(XlsxExport, AverageWorkbooksPutTheLabelInColumnTwo) {
     r[10] = 20;
     Seal(r);
     for (ChromTableKind kind : {kChromHourly, kChromDaily}) {
-        ChromTable t(kind, f.header.data(), r.data(), 1);
+        ChromTable t(kind, f.header, r.data(), 1);
         const std::string book = (f.dir / "a.xlsx").string();
         ASSERT_TRUE(WriteChromWorkbook(t, book, nullptr));
         auto cells = ReadBack(book, f.dir.string());
@@ -208,7 +207,7 @@ TEST(XlsxExport, AverageWorkbooksPutTheLabelInColumnTwo) {
 TEST(XlsxExport, AnUnwritableFolderGivesTheFileErrorAndKeepsTheOldWorkbook) {
     Fixture f;
     const auto recs = f.Measurements();
-    ChromTable t(kChromMeasurement, f.header.data(), recs.data(), 3);
+    ChromTable t(kChromMeasurement, f.header, recs.data(), 3);
     // A folder that is no folder at all (a plain file stands in its place).
     std::ofstream(f.dir / "plain") << "x";
     const fs::path locked = f.dir / "locked";

@@ -283,9 +283,9 @@ private slots:
                 m->close();
             }
         });
-        w.menuItem("NChrom_ViewHour")->trigger();
+        w.menuItem("NChrom_Mom")->trigger();
         QVERIFY2(line1.contains(QStringLiteral("пока недоступна")), qPrintable(line1));
-        QVERIFY(line1.contains(QStringLiteral("Просмотр/Печать из файла")));
+        QVERIFY(line1.contains(QStringLiteral("Мгновенные данные хроматографа")));
         QCOMPARE(kindHeight, 150);
     }
 

@@ -1,0 +1,211 @@
+// `zul archive meas|clb|hour|day`, `zul show` of their files and `zul export`, run
+// as programs against the simulated controller over loopback TCP: output lines,
+// files written byte for byte as read back, refusals across kinds, exit statuses.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/Process.h"
+#include "sim/Qrtsim.h"
+#include "sim/SimTime.h"
+
+namespace zul::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& s) {
+    std::vector<std::string> v;
+    std::istringstream in(s);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ZulArchive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::SimSettings s;
+        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
+        s.rate = 0;
+        sim = std::make_unique<sim::Qrtsim>(s);
+        ASSERT_TRUE(sim->StartTcp());
+        tcp = "127.0.0.1:" + std::to_string(sim->tcpPort());
+        dir = fs::temp_directory_path() / ("zul-archive-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        setenv("ZUL_HOME", dir.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    RunResult Zul(std::vector<std::string> args) {
+        std::vector<std::string> all = {"--tcp", tcp, "--send-pause-ms", "0", "--reply-timeout-ms", "300"};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunProgram(ZUL_BIN, all);
+    }
+    RunResult Local(std::vector<std::string> args) { return RunProgram(ZUL_BIN, args); }
+    std::unique_ptr<sim::Qrtsim> sim;
+    std::string tcp;
+    fs::path dir;
+};
+
+TEST_F(ZulArchive, ReadsPrintWriteAndShowTheSameRows) {
+    struct Case {
+        std::vector<std::string> read;
+        const char* file;
+        const char* caption;
+        size_t rows;  // grid rows printed after the caption
+        const char* firstRow;
+    } cases[] = {
+        {{"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59"}, "m",
+         "Измерительные данные хроматографа за период  с  15.03.24 10:00:00  по  15.03.24 10:59:59", 22,
+         " 15.03.24\t 10:00:00\t"},
+        {{"archive", "hour", "--from", "2024-03-14 22", "--to", "2024-03-15 02"}, "h",
+         "Часовые данные хроматографа за период с 14.03.24  22ч  по  15.03.24  02ч", 7,
+         " 14.03.24\t 22:00:00\t 23:00:00\t"},
+        {{"archive", "day", "--from", "2024-03-10", "--to", "2024-03-14"}, "d",
+         "Суточные данные хроматографа за период с 10.03.24  по  14.03.24", 7, " 10.03.24\t 09:00:00\t 09:00:00\t"},
+        {{"archive", "clb", "--period", "2024-03-10 00:00:00", "2024-03-14 23:59:59"}, "c",
+         "Калибровочные данные хроматографа за период  с  10.03.24 00:00:00  по  14.03.24 23:59:59", 5, " 10.03.24\t"},
+    };
+    const char* ext[] = {".mch", ".hch", ".dch", ".clb"};
+    for (size_t i = 0; i < 4; ++i) {
+        const auto& c = cases[i];
+        RunResult printed = Zul(c.read);
+        ASSERT_EQ(printed.status, 0) << printed.err;
+        auto lines = Lines(printed.out);
+        ASSERT_EQ(lines.size(), 1 + c.rows) << c.file;
+        EXPECT_EQ(lines[0], c.caption);
+        const size_t first = i == 3 ? 1 : 3;  // after the names and units rows
+        EXPECT_EQ(lines[first].substr(0, std::string(c.firstRow).size()), c.firstRow) << c.file;
+
+        auto withFile = c.read;
+        withFile.push_back("-o");
+        withFile.push_back((dir / c.file).string());
+        RunResult written = Zul(withFile);
+        ASSERT_EQ(written.status, 0) << written.err;
+        EXPECT_TRUE(written.out.empty());
+        const fs::path path = dir / (std::string(c.file) + ext[i]);
+        ASSERT_TRUE(fs::exists(path)) << path;
+        const std::string bytes = Slurp(path);
+        EXPECT_EQ(bytes.substr(0, 3), std::string(i == 0 ? "MSA" : i == 1 ? "HOU" : i == 2 ? "DAY" : "CLB"));
+        const size_t size = i == 3 ? 10 : 94;
+        EXPECT_EQ(bytes.size(), 905 + (c.rows - (i == 3 ? 0 : 2)) * size);
+
+        RunResult shown = Local({"show", path.string()});
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        auto shownLines = Lines(shown.out);
+        // The same rows; only the moment the header was built differs between two reads.
+        EXPECT_EQ(shownLines, lines) << c.file;
+    }
+}
+
+TEST_F(ZulArchive, FilesAreRefusedAcrossKinds) {
+    ASSERT_EQ(Zul({"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:09:59", "-o",
+                   (dir / "m").string()}).status, 0);
+    ASSERT_EQ(Zul({"archive", "clb", "--period", "2024-03-10 00:00:00", "2024-03-14 23:59:59", "-o",
+                   (dir / "c").string()}).status, 0);
+    ASSERT_EQ(Zul({"archive", "hour", "--from", "2024-03-14 22", "--to", "2024-03-15 02", "-o",
+                   (dir / "h").string()}).status, 0);
+    // A moisture-meter hourly file: the chromatograph's with source byte 1.
+    std::string hwm = Slurp(dir / "h.hch");
+    hwm[3] = 1;
+    std::ofstream(dir / "moist.hch", std::ios::binary) << hwm;
+    std::string wrongDesignation = Slurp(dir / "m.mch");
+    wrongDesignation[45] = 16;
+    std::ofstream(dir / "w.mch", std::ios::binary) << wrongDesignation;
+    struct Case {
+        std::string file;  // shown under another kind's extension
+        const char* second;
+    } cases[] = {
+        {"c.clb", "измерительные данные хроматографа из архива контроллера ЗУЛ_QRT_510"},
+        {"m.mch", "данные калибровки хроматографа из архива контроллера ЗУЛ_QRT_510"},
+        {"m.mch", "суточные данные хроматографа из архива контроллера ЗУЛ_QRT_510"},
+        {"moist.hch", "часовые данные  хроматографа из архива контроллера ЗУЛ_QRT_510"},
+        {"w.mch", "измерительные данные хроматографа из архива контроллера ЗУЛ_QRT_510"},
+    };
+    const char* asExt[] = {".mch", ".clb", ".dch", ".hch", ".mch"};
+    for (size_t i = 0; i < 5; ++i) {
+        const fs::path renamed = dir / ("x" + std::to_string(i) + asExt[i]);
+        fs::copy_file(dir / cases[i].file, renamed);
+        RunResult r = Local({"show", renamed.string()});
+        EXPECT_EQ(r.status, 1) << cases[i].file;
+        EXPECT_EQ(r.err, "Файл " + renamed.filename().string() + " не является файлом, содержащим " +
+                             cases[i].second + "\n");
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+TEST_F(ZulArchive, ExitStatusesAndMessages) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+        bool file;
+    } cases[] = {
+        {{"archive", "meas", "--period", "2023-01-01 00:00:00", "2023-01-02 00:00:00", "-o", "e"}, 1,
+         "Нет данных за указанный период\n", false},
+        {{"archive", "hour", "--from", "2023-01-01 00", "--to", "2023-01-02 00", "-o", "e"}, 1,
+         "В архиве нет данных за указанный период (см. период имеющихся в архиве данных)\n", false},
+        {{"archive", "day", "--from", "2024-03-10", "--to", "2024-03-01"}, 1,
+         "Дата и время конца опроса должны быть больше даты и времени начала опроса\n", false},
+        {{"archive", "hour", "--from", "2024-03-14 22"}, 2, "", false},
+        {{"archive", "week", "--from", "2024-03-14 22"}, 2, "", false},
+        {{"archive", "meas", "--period", "2024-03-15 10:00", "2024-03-15 10:10:00"}, 2, "", false},
+    };
+    for (const auto& c : cases) {
+        RunResult r = Zul(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        if (!c.err.empty()) EXPECT_EQ(r.err, c.err) << c.args[1];
+        EXPECT_FALSE(fs::exists("e.mch") || fs::exists("e.hch"));
+    }
+    // The out-of-order record: "Нет" ends the read with what arrived, --yes reads on.
+    sim::Faults f;
+    f.outOfOrder = {1, 1, 0};
+    sim->SetFaults(f);
+    RunResult no = Zul({"archive", "hour", "--from", "2024-03-14 00", "--to", "2024-03-14 07"});
+    EXPECT_EQ(no.status, 1);
+    EXPECT_EQ(Lines(no.out).size(), 1u + 2 + 3);
+    EXPECT_EQ(no.err,
+              "Передаваемые контроллером данные не соответствуют запрошенному периоду.    Продолжить чтение?\n"
+              "Часовые данные хроматографа из архива прочитаны не полностью\n");
+    sim->SetFaults(f);
+    RunResult yes = Zul({"archive", "hour", "--from", "2024-03-14 00", "--to", "2024-03-14 07", "--yes"});
+    EXPECT_EQ(yes.status, 0) << yes.err;
+    EXPECT_EQ(Lines(yes.out).size(), 1u + 2 + 8);
+    // A flagged archive shows its data all the same.
+    sim::Faults flagged;
+    flagged.archiveError = true;
+    sim->SetFaults(flagged);
+    RunResult e = Zul({"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:09:59"});
+    EXPECT_EQ(e.status, 0);
+    EXPECT_EQ(e.err, "Обнаружена ошибка в архиве измерительных данных\n");
+}
+
+TEST_F(ZulArchive, ExportWritesAWorkbook) {
+    ASSERT_EQ(Zul({"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59", "-o",
+                   (dir / "m").string()}).status, 0);
+    RunResult r = Local({"export", (dir / "m.mch").string(), "-o", (dir / "book").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string book = (dir / "book.xlsx").string();
+    ASSERT_TRUE(fs::exists(book));
+    RunResult read = RunProgram("/usr/bin/python3", {"-c",
+        "import sys, openpyxl\nws = openpyxl.load_workbook(sys.argv[1]).active\n"
+        "print(ws.max_row, ws.cell(4, 1).value, ws.cell(4, 2).value, ws.cell(25, 1).value)", book});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "25 15.03.24 10:00:00 Среднее значение\n");
+    RunResult bad = Local({"export", (dir / "m.mch").string(), "-o", (dir / "m.mch" / "x.xlsx").string()});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "Ошибка работы с файлом!\n");
+    EXPECT_EQ(Local({"export", (dir / "m.mch").string()}).status, 2);
+}
+
+}  // namespace
+}  // namespace zul::test

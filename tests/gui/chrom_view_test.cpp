@@ -1,0 +1,219 @@
+// The chromatograph viewers driven offscreen on records read from the simulated
+// controller over loopback TCP: the grid and its headings, the legend, the status
+// view of a record, saving, reopening (and refusing) the file, and the export.
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "events/Chromerr.h"
+#include "link/Clock.h"
+#include "link/Qrtbox.h"
+#include "link/TcpSocket.h"
+#include "measurements/ChromFetch.h"
+#include "measurements/ChromView.h"
+#include "shell/Folders.h"
+#include "shell/MessageBox.h"
+#include "shell/UserInterface.h"
+#include "sim/Qrtsim.h"
+#include "sim/SimTime.h"
+#include "support/ModalHelper.h"
+#include "tables/Conffun.h"
+#include "tables/TableImage.h"
+
+using namespace zul;
+
+namespace {
+
+struct Shown {
+    QString line1, line2;
+};
+
+void AnswerBox(Shown* shown) {
+    zultest::OnDialog<TFormMessage>([shown](TFormMessage* m) {
+        if (shown) *shown = {m->lineLabel(0)->text(), m->lineLabel(1)->text()};
+        m->closeButton()->click();
+    });
+}
+
+void AnswerFileDialog(const QString& path, QString* preset = nullptr) {
+    zultest::OnDialog<QFileDialog>([=](QFileDialog* d) {
+        if (preset && !d->selectedFiles().isEmpty()) *preset = d->selectedFiles().first();
+        // Typed into the name box: selectFile() leaves a focused box alone.
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
+        QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+    });
+}
+
+// Records read from the simulator as the window reads them.
+struct Read {
+    Read(ChromTableKind kind) {
+        sim::SimSettings s;
+        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
+        s.rate = 0;
+        s.corruptFraction = 0.05;
+        sim = std::make_unique<sim::Qrtsim>(s);
+        sim->StartTcp();
+        box.linkKind = kLinkEthernet;
+        box.openPerExchange = 0;
+        box.tcpSendPauseMs = 0;
+        box.address = 1;
+        box.sock = TcpConnect("127.0.0.1", sim->tcpPort(), 2000);
+        TableIo io(box, image, ui);
+        io.ReadWholeTable(14, nullptr);
+        io.ReadWholeTable(1, nullptr);
+        ChromFetch fetch(io, ui, nullptr, SystemClock::Instance(), dir.path().toStdString() + "/");
+        if (kind == kChromMeasurement || kind == kChromCalibration) {
+            const PackedDateTime a = {24, 3, kind == kChromCalibration ? uint8_t(1) : uint8_t(15), 9, 0, 0};
+            const PackedDateTime b = {24, 3, 15, 11, 0, 0};
+            ok = fetch.ByPeriod(kind, a, b, result);
+        } else {
+            ShortPeriod p;
+            const uint8_t a[5] = {24, 3, uint8_t(kind == kChromDaily ? 1 : 14), 0, 0}, b[5] = {24, 3, 14, 23, 0};
+            std::memcpy(p.start, a, 5);
+            std::memcpy(p.end, b, 5);
+            ok = fetch.ByRange(kind, p, result);
+        }
+    }
+    ~Read() {
+        if (box.sock > 0) TcpClose(box.sock);
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<sim::Qrtsim> sim;
+    Qrtbox box;
+    TableImage image;
+    MemoryStatusBar bar;
+    struct NoUi : UserInterface {
+        bool ShowMessageBox(int, const std::string&, const std::string&) override { return false; }
+    } ui;
+    ChromFetchResult result;
+    bool ok = false;
+};
+
+}  // namespace
+
+class ChromViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        home_.reset(new QTemporaryDir);
+        SetProgramFolder(home_->path().toStdString() + "/");
+        for (WorkFolder f : {kFolderMomData, kFolderHourData, kFolderDayData, kFolderCalibrArhiv})
+            QDir().mkpath(QString::fromStdString(WorkFolderPath(f)));
+    }
+
+    void gridsOfEveryKind() {
+        struct Case {
+            ChromTableKind kind;
+            int fixedColumns;  // besides the parameters
+            bool legend, excel;
+        } cases[] = {
+            {kChromMeasurement, 2, true, true},
+            {kChromHourly, 4, false, true},
+            {kChromDaily, 4, false, true},
+            {kChromCalibration, 4, false, false},
+        };
+        for (const auto& c : cases) {
+            Read r(c.kind);
+            QVERIFY(r.ok);
+            TChromView v(c.kind, r.result.header, r.result.records, nullptr);
+            v.show();
+            const ChromTable& t = v.table();
+            QCOMPARE(v.windowTitle(), QString::fromStdString(t.Caption()));
+            const int columns = c.fixedColumns + (c.kind == kChromCalibration ? 0 : t.ParamCount());
+            QVERIFY(t.ParamCount() > 0);
+            QCOMPARE(v.model()->columnCount(), columns);
+            QCOMPARE(size_t(v.model()->rowCount()), r.result.records.size() / size_t(ChromRecordSize(c.kind)));
+            for (int col = 0; col < columns; ++col) {
+                const QString h = v.model()->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
+                if (c.kind == kChromCalibration) {
+                    if (col == 2) QCOMPARE(h, QStringLiteral("Качество\nкалибровки"));
+                } else {
+                    QCOMPARE(h, QString::fromStdString(t.Cell(0, col) + "\n" + t.Cell(1, col)));
+                }
+            }
+            for (int row = 0; row < v.model()->rowCount(); row += 7)
+                for (int col = 0; col < columns; ++col)
+                    QCOMPARE(v.model()->Cell(row, col), QString::fromStdString(t.Cell(row + t.FixedRows(), col)));
+            QCOMPARE(v.legend() != nullptr, c.legend);
+            QCOMPARE(v.excelButton() != nullptr, c.excel);
+            QCOMPARE(v.grid()->currentIndex().row(), 0);
+            if (c.legend) QVERIFY(v.legend()->text().contains(QStringLiteral("* - значение в зоне ПУ")));
+            // The status view of the first record.
+            QString caption, heading;
+            zultest::OnDialog<TFormChromError>([&](TFormChromError* f) {
+                caption = f->windowTitle();
+                heading = (c.kind == kChromCalibration ? f->chromHeading() : f->controllerHeading())->text();
+                f->reject();
+            });
+            v.statusButton()->click();
+            QCOMPARE(caption, QString::fromStdString(t.StatusCaption(0)));
+            QVERIFY(heading.startsWith(QString::fromUtf8(c.kind == kChromCalibration ? "  Статус хроматографа: 0x"
+                                                                                   : "  Статус контроллера: 0x")));
+        }
+    }
+
+    void saveReopenAndExport() {
+        Read r(kChromMeasurement);
+        QVERIFY(r.ok);
+        TChromView v(kChromMeasurement, r.result.header, r.result.records, nullptr);
+        v.show();
+        const QString folder = QString::fromStdString(WorkFolderPath(kFolderMomData));
+        QString preset;
+        Shown shown;
+        AnswerFileDialog(folder + "/meas", &preset);
+        AnswerBox(&shown);
+        v.saveButton()->click();
+        QCOMPARE(QFileInfo(preset).fileName(), QStringLiteral("zul17_001_240315.mch"));
+        QCOMPARE(shown.line1, QStringLiteral("Данные сохранены в файле meas.mch."));
+        QFile f(folder + "/meas.mch");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(size_t(bytes.size()), 905 + r.result.records.size());
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(r.result.header.bytes.data()), 905), bytes.left(905));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(r.result.records.data()), int(r.result.records.size())),
+                 bytes.mid(905));
+
+        // Reopened: the same grid; opened as a calibration file: refused.
+        int rows = -1;
+        QString cell;
+        zultest::OnDialog<TChromView>([&](TChromView* w) {
+            rows = w->model()->rowCount();
+            cell = w->model()->Cell(3, 2);
+            w->exitButton()->click();
+        });
+        QVERIFY(OpenChromFile(kChromMeasurement, r.image, folder + "/meas.mch", nullptr));
+        QCOMPARE(rows, v.model()->rowCount());
+        QCOMPARE(cell, v.model()->Cell(3, 2));
+        AnswerBox(&shown);
+        QVERIFY(!OpenChromFile(kChromCalibration, r.image, folder + "/meas.mch", nullptr));
+        QCOMPARE(shown.line1, QStringLiteral("Файл meas.mch не является файлом, содержащим"));
+        QCOMPARE(shown.line2, QStringLiteral("данные калибровки хроматографа из архива контроллера ЗУЛ_QRT_510"));
+
+        // The export: preset name, message, a workbook on disk.
+        AnswerFileDialog(folder + "/book", &preset);
+        AnswerBox(&shown);
+        v.excelButton()->click();
+        QCOMPARE(QFileInfo(preset).fileName(), QStringLiteral("zul17_001_240315_mom.xlsx"));
+        QCOMPARE(shown.line1, QStringLiteral("Данные сохранены в файле book.xlsx"));
+        QVERIFY(QFileInfo(folder + "/book.xlsx").size() > 1000);
+        QVERIFY(v.isVisible());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> home_;
+};
+
+QTEST_MAIN(ChromViewTest)
+#include "chrom_view_test.moc"
