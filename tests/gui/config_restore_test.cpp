@@ -58,8 +58,10 @@ struct Engineer {
     QStringList seen, messages;
     int tableInfos = 0;
     bool done = false;
+    QPointer<QTimer> pending;  // the re-armed poll; it must not outlive this answerer
+    ~Engineer() { delete pending.data(); }
     void Arm() {
-        zultest::OnModal(
+        pending = zultest::OnModal(
             [this](QWidget* m) {
                 seen << m->objectName();
                 if (auto* box = qobject_cast<TFormMessage*>(m)) {

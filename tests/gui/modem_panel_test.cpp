@@ -29,8 +29,10 @@ constexpr int kModemPort = 120;
 struct Answerer {
     QStringList messages;
     QList<bool> answers;
+    QPointer<QTimer> pending;  // the re-armed poll; it must not outlive this answerer
+    ~Answerer() { delete pending.data(); }
     void Arm() {
-        zultest::OnModal(
+        pending = zultest::OnModal(
             [this](QWidget* m) {
                 if (auto* box = qobject_cast<TFormMessage*>(m)) {
                     messages << box->lineLabel(0)->text() + " / " + box->lineLabel(1)->text();
