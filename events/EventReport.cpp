@@ -19,20 +19,13 @@ constexpr int kHeaderFirst = 879;
 constexpr int kHeaderLast = 885;
 constexpr int kHeaderCount = 891;
 
-template <typename... Args>
-std::string Format(const char* fmt, Args... args) {
-    char buf[256];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
-}
-
 // Day, month, year, hour, minute, second of a packed moment.
-std::string Moment(const char* fmt, const uint8_t* p) { return Format(fmt, p[2], p[1], p[0], p[3], p[4], p[5]); }
+std::string Moment(const char* fmt, const uint8_t* p) { return Sprintf(fmt, p[2], p[1], p[0], p[3], p[4], p[5]); }
 
 std::string Period(const char* fmt, const uint8_t* h) {
     const uint8_t* s = h + kHeaderFirst;
     const uint8_t* e = h + kHeaderLast;
-    return Format(fmt, s[2], s[1], s[0], s[3], s[4], s[5], e[2], e[1], e[0], e[3], e[4], e[5]);
+    return Sprintf(fmt, s[2], s[1], s[0], s[3], s[4], s[5], e[2], e[1], e[0], e[3], e[4], e[5]);
 }
 
 std::string ControllerName(const uint8_t* h) {
@@ -103,14 +96,14 @@ std::array<std::string, 3> PrintTitleLines(int kind, const uint8_t* h) {
         const uint8_t* s = h + kHeaderFirst;
         const uint8_t* e = h + kHeaderLast;
         return {kFirstLines[kind], kOfController,
-                Format("за период  с  %02d.%02d.%02d  %02dч  по  %02d.%02d.%02d  %02dч", s[2], s[1], s[0], s[3], e[2],
+                Sprintf("за период  с  %02d.%02d.%02d  %02dч  по  %02d.%02d.%02d  %02dч", s[2], s[1], s[0], s[3], e[2],
                        e[1], e[0], e[3])};
     }
     case kPrintMoistDaily: {
         const uint8_t* s = h + kHeaderFirst;
         const uint8_t* e = h + kHeaderLast;
         return {kFirstLines[kind], kOfController,
-                Format("за период  с  %02d.%02d.%02d  по  %02d.%02d.%02d", s[2], s[1], s[0], e[2], e[1], e[0])};
+                Sprintf("за период  с  %02d.%02d.%02d  по  %02d.%02d.%02d", s[2], s[1], s[0], e[2], e[1], e[0])};
     }
     default:
         return {};
@@ -154,12 +147,12 @@ ReportDocument BuildEventReport(int kind, const uint8_t* h, const std::vector<Ev
     };
     const auto lines = PrintTitleLines(kind, h);
     line(organisation, 3, TextAlign::Centre, 12, true);
-    line(Format("Контроллер \"%s\"  (адрес %d)", name.c_str(), h[kHeaderAddress]), 24, TextAlign::Left, 10, false);
+    line(Sprintf("Контроллер \"%s\"  (адрес %d)", name.c_str(), h[kHeaderAddress]), 24, TextAlign::Left, 10, false);
     line(lines[0], 42, TextAlign::Centre, 10, true);
     line(lines[1], 58, TextAlign::Centre, 10, true);
     line(Period("За период  с  %02d.%02d.%02d %02d:%02d:%02d  по %02d.%02d.%02d %02d:%02d:%02d", h), 75,
          TextAlign::Centre, 10, false);
-    line(Format("Составлен программой zul_%02d  ", 17) +
+    line(Sprintf("Составлен программой zul_%02d  ", 17) +
              Moment("%02d.%02d.%02d %02d:%02d:%02d", h + kHeaderMadeAt),
          92, TextAlign::Centre, 10, false);
 

@@ -22,13 +22,6 @@ const char* const kWeekDayShort[8] = {nullptr, "Вс", "Пн", "Вт", "Ср", "
 const char* const kOrdinalFromStart[4] = {nullptr, "1", "2", "3"};
 const char* const kOrdinalFromEnd[4] = {nullptr, "п", "пп", ""};
 
-template <typename... Args>
-std::string Format(const char* fmt, Args... args) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
-}
-
 // cp1251 bytes up to the first zero (at most n) as UTF-8.
 std::string Text(const uint8_t* bytes, int n) {
     int len = 0;
@@ -56,7 +49,7 @@ std::string ListText(const ValueList& list, int index) {
 }
 
 std::string DaySpec(uint8_t b) {
-    if (!(b & 0x80)) return Format("%d", b & 0x1F);
+    if (!(b & 0x80)) return Sprintf("%d", b & 0x1F);
     const int w = (b >> 3) & 7, n = b & 7;
     if (w < 1 || w > 7 || n < 1 || n > 3) return "?";
     return std::string((b & 0x40) ? kOrdinalFromEnd[n] : kOrdinalFromStart[n]) + kWeekDayShort[w];
@@ -79,14 +72,14 @@ std::string FormatFloatFixed(float value, int decimals) {
 
 std::string InterventionCaption(int t, int f, const TableImage& image) {
     const InterventionEntry* e = FindInterventionEntry(t, f);
-    if (!e) return Format(t == 1 ? " Табл. %d;  Поле %d" : "Табл. %d;  Поле %d", t, f);
+    if (!e) return Sprintf(t == 1 ? " Табл. %d;  Поле %d" : "Табл. %d;  Поле %d", t, f);
     switch (e->arg) {
     case CaptionArg::None: return e->caption;
-    case CaptionArg::FieldPlus1: return Format(e->caption, f + 1);
-    case CaptionArg::TableField: return Format(e->caption, t, f);
-    case CaptionArg::FieldMinus2: return Format(e->caption, f - 2);
-    case CaptionArg::FieldMinus4: return Format(e->caption, f - 4);
-    case CaptionArg::ParamName: return Format(e->caption, ParamName(f, image).c_str());
+    case CaptionArg::FieldPlus1: return Sprintf(e->caption, f + 1);
+    case CaptionArg::TableField: return Sprintf(e->caption, t, f);
+    case CaptionArg::FieldMinus2: return Sprintf(e->caption, f - 2);
+    case CaptionArg::FieldMinus4: return Sprintf(e->caption, f - 4);
+    case CaptionArg::ParamName: return Sprintf(e->caption, ParamName(f, image).c_str());
     }
     return {};
 }
@@ -97,12 +90,12 @@ std::string InterventionValue(int t, int f, const uint8_t* v, const TableImage& 
     const uint8_t b = v[0];
     switch (e->kind) {
     case ValueKind::None: return {};
-    case ValueKind::TwoDigit: return Format("  %02d", b);
-    case ValueKind::Decimal: return Format("%d", b);
-    case ValueKind::Speed: return Format("%d", b < kSpeedCodeCount ? SpeedFromCode(b) : 0);
-    case ValueKind::Hours: return Format("%dч", b);
-    case ValueKind::Hex14: return Format("0x %02X", b);
-    case ValueKind::Hex19: return Format(" 0x%02X", b);
+    case ValueKind::TwoDigit: return Sprintf("  %02d", b);
+    case ValueKind::Decimal: return Sprintf("%d", b);
+    case ValueKind::Speed: return Sprintf("%d", b < kSpeedCodeCount ? SpeedFromCode(b) : 0);
+    case ValueKind::Hours: return Sprintf("%dч", b);
+    case ValueKind::Hex14: return Sprintf("0x %02X", b);
+    case ValueKind::Hex19: return Sprintf(" 0x%02X", b);
     case ValueKind::List: return ListText(*e->list, b);
     case ValueKind::DaySpec: return DaySpec(b);
     case ValueKind::NamePiece: {
@@ -114,8 +107,8 @@ std::string InterventionValue(int t, int f, const uint8_t* v, const TableImage& 
             if (piece[i] == 0) return Text(piece, i);
         return Text(piece, 4) + "...";
     }
-    case ValueKind::IpAddress: return Format("%d.%d.%d.%d", v[3], v[2], v[1], v[0]);
-    case ValueKind::U32: return Format("%u", U32(v));
+    case ValueKind::IpAddress: return Sprintf("%d.%d.%d.%d", v[3], v[2], v[1], v[0]);
+    case ValueKind::U32: return Sprintf("%u", U32(v));
     case ValueKind::Float: {
         int d = e->decimals;
         if (d < 0) {
@@ -137,8 +130,8 @@ EventRow DecodeIntervention(const uint8_t* r, const TableImage& image, bool* bad
         return row;
     }
     const int t = r[7], f = r[8], unit = r[9];
-    row[0] = Format("    %02d.%02d.%02d", r[2], r[1], r[0]);
-    row[1] = Format("    %02d:%02d:%02d", r[3], r[4], r[5]);
+    row[0] = Sprintf("    %02d.%02d.%02d", r[2], r[1], r[0]);
+    row[1] = Sprintf("    %02d:%02d:%02d", r[3], r[4], r[5]);
     row[2] = InterventionCaption(t, f, image);
     row[3] = InterventionValue(t, f, r + 10, image);
     row[4] = InterventionValue(t, f, r + 14, image);

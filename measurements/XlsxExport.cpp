@@ -15,6 +15,7 @@
 #include "measurements/ChromRecords.h"
 #include "shell/Suplfunc.h"
 #include "shell/UserInterface.h"
+#include "tables/Stringi.h"
 
 namespace zul {
 
@@ -89,11 +90,6 @@ bool ReadWhole(const std::string& path, std::string& data) {
     if (!in) return false;
     data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
-}
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -224,7 +220,7 @@ bool ExportChromTable(const ChromTable& table, const std::string& path, UserInte
     const bool ok = WriteChromWorkbook(table, path, &ui);
     ui.SetProgress(0, 0);
     ui.SetBusyCursor(false);
-    if (ok) ui.ShowMessageBox(kMsgPlain, "Данные сохранены в файле " + BaseName(path), "");
+    if (ok) ui.ShowMessageBox(kMsgPlain, "Данные сохранены в файле " + FileBaseName(path), "");
     else ui.ShowMessageBox(kMsgError, "Ошибка работы с файлом!", "");
     return ok;
 }

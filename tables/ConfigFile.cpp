@@ -7,17 +7,13 @@
 
 #include "link/IniFile.h"
 #include "shell/UserInterface.h"
+#include "tables/Stringi.h"
 
 namespace zul {
 
 namespace {
 
 constexpr const char* kFilter = "*.cnf";
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string Format(const char* fmt, const std::string& s) {
     char buf[512];
@@ -59,7 +55,7 @@ bool ReadConfigurationFile(const std::string& path, ConfigurationRecord& record,
     uint8_t data[kConfigRecordSize + 1];
     const size_t n = std::fread(data, 1, sizeof data, f);
     std::fclose(f);
-    const ConfigFileRefusal r = CheckConfigurationBytes(BaseName(path), data, n);
+    const ConfigFileRefusal r = CheckConfigurationBytes(FileBaseName(path), data, n);
     if (r.refused) {
         ui.ShowMessageBox(kMsgPlain, r.line1, r.line2);
         return false;
@@ -76,7 +72,7 @@ bool LoadConfigurationFile(ConfigurationRecord& record, UserInterface& ui, const
 }
 
 std::string WithConfigurationExtension(const std::string& path) {
-    const std::string name = BaseName(path);
+    const std::string name = FileBaseName(path);
     return name.find('.') == std::string::npos ? path + ".cnf" : path;
 }
 
@@ -88,7 +84,7 @@ bool WriteConfigurationFile(const std::string& path, const ConfigurationRecord& 
         path, std::string(reinterpret_cast<const char*>(scrambled.bytes.data()), scrambled.bytes.size()));
     if (report) {
         if (ok)
-            ui.ShowMessageBox(kMsgPlain, "Параметры конфигурации", Format("сохранены в файле %s", BaseName(path)));
+            ui.ShowMessageBox(kMsgPlain, "Параметры конфигурации", Format("сохранены в файле %s", FileBaseName(path)));
         else
             ui.ShowMessageBox(kMsgError, "Ошибка открытия файла", "");
     }
@@ -104,7 +100,7 @@ bool SaveConfigurationFile(const ConfigurationRecord& record, UserInterface& ui,
         if (path == proposed) break;
         path = WithConfigurationExtension(path);
         if (path == proposed || !Exists(path)) break;
-        if (ui.ShowMessageBox(kMsgQuestion, Format("Файл %s уже есть.", BaseName(path)),
+        if (ui.ShowMessageBox(kMsgQuestion, Format("Файл %s уже есть.", FileBaseName(path)),
                               "Вы хотите заменить существующий файл?"))
             break;
     }

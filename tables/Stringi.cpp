@@ -111,4 +111,9 @@ int CodeFromSpeed(int bps) {
     return -1;
 }
 
+std::string FileBaseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace zul

@@ -1,6 +1,7 @@
 // The catalogue of the controller's 45 tables and the fixed name lists.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace zul {
@@ -49,5 +50,19 @@ std::string Cp1251ToUtf8(const std::string& cp1251);
 std::string Utf8ToCp1251(const std::string& utf8, char replacement = '?');
 // The Unicode code point of one cp1251 byte (0 for the one undefined code 0x98).
 char32_t Cp1251ToUnicode(uint8_t b);
+
+// printf into a string, never cut short.
+template <typename... Args>
+std::string Sprintf(const char* fmt, Args... args) {
+    const int n = std::snprintf(nullptr, 0, fmt, args...);
+    if (n <= 0) return {};
+    std::string out(size_t(n) + 1, '\0');
+    std::snprintf(out.data(), out.size(), fmt, args...);
+    out.resize(size_t(n));
+    return out;
+}
+
+// The last component of a '/'-separated path.
+std::string FileBaseName(const std::string& path);
 
 }  // namespace zul

@@ -1,4 +1,5 @@
-// Runs a program with arguments, collecting its exit status, stdout and stderr.
+// Runs a program with arguments, collecting its exit status, stdout and stderr;
+// and the two ways the command-line tests look at what it wrote.
 #pragma once
 #include <fcntl.h>
 #include <poll.h>
@@ -7,10 +8,28 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace zul::test {
+
+// The lines of a program's output, without their line ends.
+inline std::vector<std::string> Lines(const std::string& s) {
+    std::vector<std::string> v;
+    std::istringstream in(s);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+}
+
+// The bytes of a file ("" when it cannot be read).
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 struct RunResult {
     int status = -1;  // exit status, or -1 when it did not end in time

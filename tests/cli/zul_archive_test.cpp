@@ -17,20 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class ZulArchive : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -94,7 +80,7 @@ TEST_F(ZulArchive, ReadsPrintWriteAndShowTheSameRows) {
         EXPECT_TRUE(written.out.empty());
         const fs::path path = dir / (std::string(c.file) + ext[i]);
         ASSERT_TRUE(fs::exists(path)) << path;
-        const std::string bytes = Slurp(path);
+        const std::string bytes = ReadWholeFile(path.string());
         EXPECT_EQ(bytes.substr(0, 3), std::string(i == 0 ? "MSA" : i == 1 ? "HOU" : i == 2 ? "DAY" : "CLB"));
         const size_t size = i == 3 ? 10 : 94;
         EXPECT_EQ(bytes.size(), 905 + (c.rows - (i == 3 ? 0 : 2)) * size);
@@ -115,10 +101,10 @@ TEST_F(ZulArchive, FilesAreRefusedAcrossKinds) {
     ASSERT_EQ(Zul({"archive", "hour", "--from", "2024-03-14 22", "--to", "2024-03-15 02", "-o",
                    (dir / "h").string()}).status, 0);
     // A moisture-meter hourly file: the chromatograph's with source byte 1.
-    std::string hwm = Slurp(dir / "h.hch");
+    std::string hwm = ReadWholeFile((dir / "h.hch").string());
     hwm[3] = 1;
     std::ofstream(dir / "moist.hch", std::ios::binary) << hwm;
-    std::string wrongDesignation = Slurp(dir / "m.mch");
+    std::string wrongDesignation = ReadWholeFile((dir / "m.mch").string());
     wrongDesignation[45] = 16;
     std::ofstream(dir / "w.mch", std::ios::binary) << wrongDesignation;
     struct Case {

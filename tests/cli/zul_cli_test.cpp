@@ -20,13 +20,6 @@
 namespace zul::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
 class ZulCli : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -18,18 +18,6 @@
 namespace zul::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
 // The date cell of a record: its date, or the mark of a bad check.
 std::string Date(const uint8_t* r) {
     uint16_t crc = 0xFFFF;
@@ -76,7 +64,7 @@ TEST_F(ZulEvents, LastRecordsToAFileAndShownAgain) {
     RunResult r = Zul({"events", "diag", "--last", "30", "-o", file});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.out.empty());
-    const std::string bytes = ReadFile(file + ".ala");
+    const std::string bytes = ReadWholeFile(file + ".ala");
     ASSERT_EQ(bytes.size(), 905u + 30u * 300u);
     const auto* h = reinterpret_cast<const uint8_t*>(bytes.data());
     EXPECT_EQ(std::string(bytes, 0, 3), "ALA");
@@ -160,7 +148,7 @@ TEST_F(ZulEvents, FailuresAndUsage) {
         RunResult r = Zul(c.args);
         EXPECT_EQ(r.status, c.status) << c.what << "\n" << r.err;
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.what;
-        EXPECT_EQ(!ReadFile(out).empty(), c.file) << c.what;
+        EXPECT_EQ(!ReadWholeFile(out).empty(), c.file) << c.what;
         EXPECT_TRUE(r.out.empty()) << c.what;
     }
 }
@@ -175,7 +163,7 @@ TEST_F(ZulEvents, ReadEndingEarlyKeepsWhatArrived) {
     RunResult r = Zul({"events", "diag", "--last", "30", "-o", out});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Диагностические сообщения прочитаны не полностью"), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFile(out).size(), 905u + 11u * 300u);
+    EXPECT_EQ(ReadWholeFile(out).size(), 905u + 11u * 300u);
 }
 
 TEST_F(ZulEvents, ArchiveErrorIsReportedAndTheDataKept) {
@@ -188,13 +176,13 @@ TEST_F(ZulEvents, ArchiveErrorIsReportedAndTheDataKept) {
     RunResult r = Zul({"events", "diag", "--period", s, "2030-01-01 00:00:00", "-o", dir + "err"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("Обнаружена ошибка в архиве диагностических сообщений"), std::string::npos) << r.err;
-    EXPECT_GE(ReadFile(dir + "err.ala").size(), 905u + 3u * 300u);
+    EXPECT_GE(ReadWholeFile(dir + "err.ala").size(), 905u + 3u * 300u);
 }
 
 TEST_F(ZulEvents, ShowRefusesForeignFiles) {
     const std::string good = dir + "good.ala";
     ASSERT_EQ(Zul({"events", "diag", "--last", "2", "-o", good}).status, 0);
-    std::string bytes = ReadFile(good);
+    std::string bytes = ReadWholeFile(good);
     struct Case {
         const char* what;
         size_t offset;

@@ -64,7 +64,7 @@ struct Case {
 const float kNan = std::numeric_limits<float>::quiet_NaN();
 
 const Case kCases[] = {
-    // Day specification: ordinal from the start, from the end, day of month, weekday 0.
+    // Day of change: ordinal from the start, from the end, day of month, weekday 0.
     {6, 1, 0, B(0x8A), B(0xC9), "День перехода на летнее время", "2Вс", "пВс", ""},
     {6, 4, 0, B(0x0F), B(0x80), "День перехода на зимнее время", "15", "?", ""},
     {6, 4, 0, B(0xE2), B(0xBC), "День перехода на зимнее время", "ппСр", "?", ""},  // ordinal 4: none

@@ -32,10 +32,9 @@ struct Driver {
     QStringList dialogs;  // object names of the dialogs seen, in order
     std::function<void(QDialog*)> onDialog = [](QDialog* d) { d->reject(); };
     bool stop = false;
-    QPointer<QTimer> pending;  // the re-armed poll; it must not outlive this answerer
-    ~Driver() { delete pending.data(); }
+    zultest::ModalPoll poll;  // re-armed after each window
     void Arm() {
-        pending = zultest::OnModal(
+        poll.Arm(
             [this](QWidget* m) {
                 if (auto* box = qobject_cast<TFormMessage*>(m)) {
                     messages << box->lineLabel(0)->text() + "|" + box->lineLabel(1)->text();

@@ -58,10 +58,9 @@ struct Engineer {
     QStringList seen, messages;
     int tableInfos = 0;
     bool done = false;
-    QPointer<QTimer> pending;  // the re-armed poll; it must not outlive this answerer
-    ~Engineer() { delete pending.data(); }
+    zultest::ModalPoll poll;  // re-armed after each window
     void Arm() {
-        pending = zultest::OnModal(
+        poll.Arm(
             [this](QWidget* m) {
                 seen << m->objectName();
                 if (auto* box = qobject_cast<TFormMessage*>(m)) {

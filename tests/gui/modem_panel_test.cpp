@@ -29,10 +29,9 @@ constexpr int kModemPort = 120;
 struct Answerer {
     QStringList messages;
     QList<bool> answers;
-    QPointer<QTimer> pending;  // the re-armed poll; it must not outlive this answerer
-    ~Answerer() { delete pending.data(); }
+    zultest::ModalPoll poll;  // re-armed after each window
     void Arm() {
-        pending = zultest::OnModal(
+        poll.Arm(
             [this](QWidget* m) {
                 if (auto* box = qobject_cast<TFormMessage*>(m)) {
                     messages << box->lineLabel(0)->text() + " / " + box->lineLabel(1)->text();

@@ -1,6 +1,6 @@
 // Answers modal windows in GUI tests: runs `fn` on the next modal widget that
 // appears (polling, since exec() blocks the test's own code). A caller that re-arms
-// from inside `fn` keeps the returned timer and deletes it when it is done.
+// from inside `fn` polls through a ModalPoll instead.
 #pragma once
 #include <functional>
 #include <memory>
@@ -33,6 +33,21 @@ inline QTimer* OnModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000) {
     timer->start();
     return timer;
 }
+
+// The poll of an answerer that re-arms from inside its own callback: the poll still
+// waiting when the answerer ends is deleted with it, so it never outlives a test
+// nor calls into an answerer that is gone.
+class ModalPoll {
+public:
+    ModalPoll() = default;
+    ModalPoll(const ModalPoll&) = delete;
+    ModalPoll& operator=(const ModalPoll&) = delete;
+    ~ModalPoll() { delete timer_.data(); }
+    void Arm(std::function<void(QWidget*)> fn, int timeoutMs = 5000) { timer_ = OnModal(std::move(fn), timeoutMs); }
+
+private:
+    QPointer<QTimer> timer_;
+};
 
 // Runs `fn` on the first visible dialog of type T on top of the modal stack.
 template <class T>
