@@ -59,13 +59,7 @@ void AnswerFileDialog(const QString& path, QString* title = nullptr, QString* pr
             d->reject();
             return;
         }
-        // The name as typed: the dialog's own selection may still change while it
-        // lists its folder.
-        if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            edit->setText(path);
-        else
-            d->selectFile(path);
-        QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+        zultest::ChooseFile(d, path);
     });
 }
 

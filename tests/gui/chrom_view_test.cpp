@@ -48,11 +48,7 @@ void AnswerBox(Shown* shown) {
 void AnswerFileDialog(const QString& path, QString* preset = nullptr) {
     zultest::OnDialog<QFileDialog>([=](QFileDialog* d) {
         if (preset && !d->selectedFiles().isEmpty()) *preset = d->selectedFiles().first();
-        // Typed into the name box: selectFile() leaves a focused box alone.
-        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+        zultest::ChooseFile(d, path);
     });
 }
 

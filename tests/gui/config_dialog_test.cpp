@@ -170,9 +170,8 @@ private slots:
                     ++saveDialogs;
                 } else {
                     QCOMPARE(f->windowTitle(), QString::fromUtf8("Выбор файла с параметрами конфигурации"));
-                    f->selectFile(saved);
                 }
-                static_cast<QDialog*>(f)->accept();
+                zultest::ChooseFile(f, saved);
             } else if (auto* c = qobject_cast<TFormConfig*>(d)) {
                 c->BtnAccept->click();
             } else {

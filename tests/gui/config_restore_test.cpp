@@ -77,8 +77,7 @@ struct Engineer {
                     ++tableInfos;
                     t->writeSelectedButton()->click();
                 } else if (auto* f = qobject_cast<QFileDialog*>(m)) {
-                    f->selectFile(QString::fromStdString(file));
-                    static_cast<QDialog*>(f)->accept();
+                    zultest::ChooseFile(f, QString::fromStdString(file));
                 } else if (auto* cfg = qobject_cast<TFormConfig*>(m)) {
                     // One field corrected: the upper level's preambles.
                     zultest::OnDialog<TFormEditor>([](TFormEditor* e) {

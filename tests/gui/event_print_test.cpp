@@ -233,8 +233,7 @@ private slots:
             d->EdOrganisation->setText(QStringLiteral("ЛПУ Северное"));
             zultest::OnDialog<QFileDialog>([target](QFileDialog* f) {
                 QCOMPARE(QDir(f->directory()).absolutePath(), QFileInfo(target).absolutePath());
-                f->selectFile(target);
-                QMetaObject::invokeMethod(f, "accept");
+                zultest::ChooseFile(f, target);
             });
             QTest::mouseClick(d->BtnPrint, Qt::LeftButton);
         });

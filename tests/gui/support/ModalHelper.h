@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -48,6 +50,17 @@ public:
 private:
     QPointer<QTimer> timer_;
 };
+
+// Chooses `path` in an open file dialog and accepts it. The name is typed into the
+// name box: selectFile() leaves the box alone while it has the focus, and the
+// dialog's own selection may still change while it lists its folder.
+inline void ChooseFile(QFileDialog* d, const QString& path) {
+    if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(path);
+    else
+        d->selectFile(path);
+    QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+}
 
 // Runs `fn` on the first visible dialog of type T on top of the modal stack.
 template <class T>
