@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/ClockCommand.h"
+#include "cli/CliCommon.h"
+#include "cli/LiveCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -23,9 +26,6 @@ namespace zul::cli {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitLink = 1;
-constexpr int kExitUsage = 2;
 // The port number the direct line is mapped to (its device comes from --serial).
 constexpr int kCliPort = 1;
 
@@ -52,6 +52,8 @@ const char* const kUsage =
     "  read T [F [C]]         read fields of table T (default: the whole table; C default 1);\n"
     "                         prints one line per field: \"T.F: \" and the bytes in hex\n"
     "  write T F HEX...       write fields F.. of table T from the given bytes (hex pairs)\n"
+    "  clock [--correct]      controller and computer clocks; --correct sends the correction\n"
+    "  live chrom|moist|state one poll of a live view, printed as the view shows it\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
@@ -108,18 +110,6 @@ bool ParseHex(const std::vector<std::string>& words, std::vector<uint8_t>& out) 
     for (size_t i = 0; i < digits.size(); i += 2) out.push_back(uint8_t(std::stoul(digits.substr(i, 2), nullptr, 16)));
     return true;
 }
-
-// Messages and questions of the core go to stderr; every question is answered "no".
-class TerminalUi : public UserInterface {
-public:
-    bool ShowMessageBox(int, const std::string& line1, const std::string& line2) override {
-        std::fprintf(stderr, "%s%s%s\n", line1.c_str(), line2.empty() ? "" : " ", line2.c_str());
-        ++shown;
-        answerFlag = false;
-        return false;
-    }
-    int shown = 0;
-};
 
 class Tracer : public ExchangeObserver {
 public:
@@ -204,11 +194,6 @@ bool OpenLink(const Options& o, Qrtbox& box) {
         return false;
     }
     return true;
-}
-
-int Failed(Qrtbox& box, TerminalUi& ui) {
-    if (box.errorCode != 0 || ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());
-    return kExitLink;
 }
 
 int Identify(TableIo& io, TerminalUi& ui) {
@@ -322,13 +307,16 @@ int RunZul(int argc, char** argv) {
     const bool help = !args.empty() && args[0] == "--help";
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
-                     : command == "write" ? kWriteHelp : nullptr;
+                     : command == "write" ? kWriteHelp : command == "clock" ? kClockHelp
+                     : command == "live" ? kLiveHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
         return kExitOk;
     }
     if (command == "identify" && !args.empty()) return Usage("identify takes no arguments");
+    if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
+    if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");
     if (o.tcp.empty() == o.serial.empty()) return Usage("give exactly one of --tcp and --serial");
     long port = 0;
     if (!o.tcp.empty() && (o.tcp.rfind(':') == std::string::npos || o.tcp.rfind(':') == 0 ||
@@ -346,6 +334,8 @@ int RunZul(int argc, char** argv) {
     int rc;
     if (command == "identify") rc = Identify(io, ui);
     else if (command == "read") rc = Read(io, ui, args);
+    else if (command == "clock") rc = RunClock(io, ui, args);
+    else if (command == "live") rc = RunLive(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

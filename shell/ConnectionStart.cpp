@@ -7,6 +7,7 @@
 #include "link/Clock.h"
 #include "link/LinkSettings.h"
 #include "link/Qrtbox.h"
+#include "shell/ControllerClock.h"
 #include "shell/UserInterface.h"
 #include "tables/Conffun.h"
 #include "tables/Dtfun.h"
@@ -96,17 +97,8 @@ bool ConnectionStart::Identify() {
     bool ok = io_.ReadFields(req0, bar_, true);
     ui_.SetBusyCursor(false);
     if (!ok) return false;
-    const uint8_t type = image_.Byte(0, 1), version = image_.Byte(0, 3);
-    if (type != kControllerType) {
-        ui_.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
-                           "Программа обслуживает контроллеры ЗУЛ");
-        return false;
-    }
-    if (version != kVersion && version != kOldVersion) {
-        ui_.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
-                           Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
-        return false;
-    }
+    if (!CheckControllerType(image_, ui_)) return false;
+    const uint8_t version = image_.Byte(0, 3);
     // A broadcast search has found the controller's real address.
     if (StoredAddress() == 255) StoredAddress() = box_.address;
     linkEstablished = true;
@@ -159,41 +151,60 @@ bool ConnectionStart::Restore(TableStateInfo&) {
     return false;
 }
 
-bool ConnectionStart::ReadBaseTables() {
-    ui_.SetBusyCursor(true);
-    std::memset(image_.Field(5, 0), ' ', 20);
+bool ConnectionStart::ReadBaseTables() { return zul::ReadBaseTables(io_, bar_); }
+
+bool CheckControllerType(const TableImage& image, UserInterface& ui) {
+    const uint8_t type = image.Byte(0, 1), version = image.Byte(0, 3);
+    if (type != kControllerType) {
+        ui.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
+                          "Программа обслуживает контроллеры ЗУЛ");
+        return false;
+    }
+    if (version != kVersion && version != kOldVersion) {
+        ui.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
+                          Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
+        return false;
+    }
+    return true;
+}
+
+bool ReadBaseTables(TableIo& io, StatusBar* bar) {
+    TableImage& image = io.image();
+    UserInterface& ui = io.ui();
+    ui.SetBusyCursor(true);
+    std::memset(image.Field(5, 0), ' ', 20);
     const uint8_t req5[3] = {5, 0, 3};
-    if (io_.ReadFields(req5, bar_, true)) {
-        image_.NamesFromController();
+    if (io.ReadFields(req5, bar, true)) {
+        image.NamesFromController();
     } else {
-        PutName(image_.Field(5, 0), Utf8ToCp1251(Format("Контроллер ЗУЛ_%02d", kVersion)));
-        PutName(image_.Field(5, 1), Utf8ToCp1251("Нитка 1"));
-        PutName(image_.Field(5, 2), Utf8ToCp1251("Нитка 2"));
+        PutName(image.Field(5, 0), Utf8ToCp1251(Format("Контроллер ЗУЛ_%02d", kVersion)));
+        PutName(image.Field(5, 1), Utf8ToCp1251("Нитка 1"));
+        PutName(image.Field(5, 2), Utf8ToCp1251("Нитка 2"));
     }
     const uint8_t req6[3] = {6, 0, 12}, req14[3] = {14, 0, 16};
-    bool ok = io_.ReadFields(req6, bar_, true) && io_.ReadFields(req14, bar_, true);
-    if (ok && image_.Byte(14, 6) != 0 && image_.Byte(14, 6) != 1) {
-        ui_.SetBusyCursor(false);
-        ui_.ShowMessageBox(kMsgPlain, Format("Код подключенного хроматографа равен %d.", image_.Byte(14, 6)),
+    bool ok = io.ReadFields(req6, bar, true) && io.ReadFields(req14, bar, true);
+    if (ok && image.Byte(14, 6) != 0 && image.Byte(14, 6) != 1) {
+        ui.SetBusyCursor(false);
+        ui.ShowMessageBox(kMsgPlain, Format("Код подключенного хроматографа равен %d.", image.Byte(14, 6)),
                            "Должен быть 0 (QRT 510 (HMU) или 1 (QRT 510 (HDM) ");
-        ui_.SetBusyCursor(true);
+        ui.SetBusyCursor(true);
         ok = false;
     }
-    if (ok) ok = io_.ReadWholeTable(1, bar_);
-    std::memset(image_.Data(41), 0, 4);
-    std::memset(image_.Data(40), 0, 6);
+    if (ok) ok = io.ReadWholeTable(1, bar);
+    std::memset(image.Data(41), 0, 4);
+    std::memset(image.Data(40), 0, 6);
     if (ok) {
         // Older controllers have no table 40: its outcome does not count.
         const uint8_t req40[3] = {40, 0, 1};
-        io_.ReadFields(req40, bar_, true);
+        io.ReadFields(req40, bar, true);
     }
-    if (ok && image_.Byte(6, 8)) {
+    if (ok && image.Byte(6, 8)) {
         const uint8_t req15[3] = {15, 6, 1};
-        ok = io_.ReadFields(req15, bar_, true);
+        ok = io.ReadFields(req15, bar, true);
     }
-    ui_.SetBusyCursor(false);
-    if (!ok) ui_.ShowMessageBox(kMsgExchangeResult, "Не прочитаны данные, для организации", "дальнейшего обмена с устройством");
-    if (bar_) bar_->SetPanelText(1, Cp1251ToUtf8(Trimmed(image_.Field(5, 0), 20)));
+    ui.SetBusyCursor(false);
+    if (!ok) ui.ShowMessageBox(kMsgExchangeResult, "Не прочитаны данные, для организации", "дальнейшего обмена с устройством");
+    if (bar) bar->SetPanelText(1, Cp1251ToUtf8(Trimmed(image.Field(5, 0), 20)));
     return ok;
 }
 
@@ -206,27 +217,7 @@ bool ConnectionStart::CheckTimeWritable(const TableStateInfo& info) {
     return io_.ReadFields(req6, bar_, true);
 }
 
-bool ConnectionStart::WritePcTime() {
-    if (!ui_.ShowMessageBox(kMsgQuestion, "В контроллер будет записано время ЭВМ.",
-                            "Вы уверены, что часы ЭВМ показывают правильное время?"))
-        return false;
-    ui_.SetBusyCursor(true);
-    PackedDateTime now = ToPacked(clock_.LocalNow());
-    uint8_t* t2 = image_.Data(2);
-    std::memcpy(t2, now.data(), 6);
-    t2[6] = uint8_t(WeekDay(CalDate{2000 + now[0], now[1], now[2]}));
-    const uint8_t* summer = image_.Field(6, 0);
-    const uint8_t* winter = image_.Field(6, 3);
-    // A rule with month 0 means the clock never changes: it stays on winter time.
-    if (summer[0] == 0 || winter[0] == 0)
-        t2[7] = summer[0] == 0 ? 0x80 : 0;
-    else
-        t2[7] = WinterTimeFlag(now.data(), summer, winter);
-    uint8_t buf[3 + 255] = {2, 0, 8};
-    bool ok = io_.WriteFields(buf, bar_, true);
-    ui_.SetBusyCursor(false);
-    return ok;
-}
+bool ConnectionStart::WritePcTime() { return zul::WritePcTime(io_, bar_, clock_); }
 
 bool ConnectionStart::WriteAccessTable() {
     const auto password = box_.writePassword;

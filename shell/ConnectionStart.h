@@ -30,6 +30,12 @@ public:
     virtual int ShowTableInfo(TableStateInfo& info, uint8_t version) = 0;
 };
 
+// Table 0 of the image names a controller this program serves (type 73, software
+// version 17 or 14); otherwise the refusal's message, false.
+bool CheckControllerType(const TableImage& image, UserInterface& ui);
+// The tables every command relies on (5, 6, 14, 1, 40, 15), with their messages.
+bool ReadBaseTables(TableIo& io, StatusBar* bar);
+
 class ConnectionStart {
 public:
     ConnectionStart(Qrtbox& box, TableImage& image, TableIo& io, UserInterface& ui, LinkSettings& settings,

@@ -465,8 +465,6 @@ void TFormMain::NArhIndClick() { NotAvailable(); }
 void TFormMain::NArhPerClick() { NotAvailable(); }
 void TFormMain::NAudPrnClick() { NotAvailable(); }
 void TFormMain::NAlaPrnClick() { NotAvailable(); }
-void TFormMain::NSitClick() { NotAvailable(); }
-void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
 void TFormMain::NChrom_RdMeasClick() { NotAvailable(); }
 void TFormMain::NChrom_ViewMeasClick() { NotAvailable(); }
 void TFormMain::NChrom_RdHourClick() { NotAvailable(); }
@@ -475,7 +473,6 @@ void TFormMain::NChrom_RdDayClick() { NotAvailable(); }
 void TFormMain::NChrom_ViewDayClick() { NotAvailable(); }
 void TFormMain::NChrom_RdClbClick() { NotAvailable(); }
 void TFormMain::NChrom_ViewClbClick() { NotAvailable(); }
-void TFormMain::NWmt_MomDataClick() { NotAvailable(); }
 void TFormMain::NWmt_RdMeasClick() { NotAvailable(); }
 void TFormMain::NWmt_ViewMeasClick() { NotAvailable(); }
 void TFormMain::NWmt_ReadHourClick() { NotAvailable(); }

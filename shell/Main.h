@@ -155,6 +155,8 @@ private:
     void BuildStatusBars();
     void LayoutMainPanels();
     void NotAvailable();
+    // The flow-computer state view on its 48-byte record (addresses, links, writing states).
+    void ShowFlowComputers(const uint8_t* record48);
     void HideItem(const char* name);
 
     std::string programFolder_;
