@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "link/Qrtbox.h"
 #include "shell/QtUserInterface.h"
 #include "tables/Conffun.h"
 
@@ -105,6 +106,20 @@ void TLiveView::WhenIdle(std::function<void()> action) {
         return;
     }
     action();
+}
+
+void TLiveView::ReportPoll(bool ok) {
+    if (!bar_) return;
+    if (!ok) {
+        failureShown_ = io_.box().ErrorText();
+        bar_->SetPanelText(2, failureShown_);
+    } else if (!failureShown_.empty()) {
+        if (bar_->PanelText(2) == failureShown_) bar_->SetPanelText(2, "");
+        failureShown_.clear();
+    } else {
+        return;
+    }
+    bar_->Repaint();
 }
 
 void TLiveView::BeginButtonRead() {

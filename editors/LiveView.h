@@ -3,8 +3,10 @@
 //
 // A poll runs quiet reads through the engine, which lets the window system run
 // while it waits. A tick that falls due while any exchange is running (the view's
-// own poll, or a read of one of its buttons) is skipped, never queued: two
-// exchanges never overlap, and the next tick comes a full period later.
+// first poll, a read of one of its buttons, any other exchange) is skipped, never
+// queued: two exchanges never overlap, and the next tick comes a period later.
+// (The repeating timer itself does not fire again inside its own poll.)
+// A failed poll leaves the values on screen and says why in the status bar.
 // Closing the view (also during a poll) stops its timer; a poll that is still
 // waiting finishes into the hidden view, which the caller destroys afterwards.
 //
@@ -14,6 +16,7 @@
 //   TFormXxx view(io, mainBar, parent);  view.exec();
 #pragma once
 #include <functional>
+#include <string>
 
 #include <QDialog>
 
@@ -52,6 +55,10 @@ protected:
     virtual void Poll() = 0;
     // Whether the poll may go on after the window system had its turn.
     bool StillPolling() const { return polling_ && !closed_; }
+    bool closed() const { return closed_; }
+    // After the reads of a poll: a failure puts the engine's error into panel 2 of
+    // the status bar (the view keeps its values); the next good poll clears it.
+    void ReportPoll(bool ok);
     // A button's action runs at once, or right after the poll that is running.
     void WhenIdle(std::function<void()> action);
     // A button's own reads: the timer rests and the buttons are disabled meanwhile.
@@ -77,6 +84,7 @@ private:
     int polls_ = 0;
     int skipped_ = 0;
     std::function<void()> pending_;
+    std::string failureShown_;
 };
 
 }  // namespace zul

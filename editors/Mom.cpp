@@ -128,13 +128,20 @@ int TFormMom::trendPoints(int i) const { return i >= 0 && i < rows_ && series_[i
 void TFormMom::Poll() {
     UserInterface& ui = io_.ui();
     ui.SetBusyCursor(true);
-    if (PollChromValues(io_)) {
+    bool ok = PollChromValues(io_);
+    if (ok) {
         std::memcpy(values_.data(), io_.image().Data(30), values_.size());
         haveValues_ = true;
         ShowValues();
         AddTrendPoints();
     }
-    if (StillPolling() && PollChromZones(io_)) ShowZones();
+    // The zones are read whatever became of the values (unless the view was closed meanwhile).
+    if (!closed()) {
+        const bool zones = PollChromZones(io_);
+        if (zones) ShowZones();
+        ok = ok && zones;
+    }
+    ReportPoll(ok);
     ui.SetBusyCursor(false);
 }
 

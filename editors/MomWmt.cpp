@@ -55,7 +55,9 @@ TFormMomWmt::TFormMomWmt(TableIo& io, StatusBar* bar, QWidget* parent)
 void TFormMomWmt::Poll() {
     UserInterface& ui = io_.ui();
     ui.SetBusyCursor(true);
-    if (PollMoist(io_)) {
+    const bool ok = PollMoist(io_);
+    ReportPoll(ok);
+    if (ok) {
         std::memcpy(values_.data(), io_.image().Data(37), values_.size());
         EdTime->setText(QString::fromStdString(MeasurementTimeText(values_.data())));
         for (int r = 0; r < rows_; ++r) EdValue[r]->setText(QString::fromStdString(MoistValueText(values_.data(), r)));

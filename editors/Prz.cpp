@@ -131,10 +131,15 @@ TFormPrz::TFormPrz(TableIo& io, StatusBar* bar, uint8_t* info, QWidget* parent)
 void TFormPrz::Poll() {
     io_.ui().ProcessEvents();
     if (!StillPolling()) return;
-    if (PollState(io_)) ShowState();
+    bool ok = PollState(io_);
+    if (ok) ShowState();
     io_.ui().ProcessEvents();
-    if (!StillPolling()) return;
-    if (PollLinks(io_)) ShowLinks();
+    if (!StillPolling()) return ReportPoll(ok);
+    if (ok) {
+        ok = PollLinks(io_);
+        if (ok) ShowLinks();
+    }
+    ReportPoll(ok);
 }
 
 void TFormPrz::ShowState() {
