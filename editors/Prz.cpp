@@ -1,5 +1,7 @@
 #include "editors/Prz.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -184,7 +186,7 @@ void TFormPrz::FlowComputersClick() {
     uint8_t record[48];
     const bool ok = ReadFlowComputerState(io_, bar_, record);
     io_.ui().SetBusyCursor(false);
-    if (ok && openFlowComputers) openFlowComputers(record);
+    if (ok && openFlowComputers) openFlowComputers(record, std::min<int>(io_.image().Byte(9, 0), 16));
     if (startMessageTimer) startMessageTimer();
     BtnTables->setEnabled(true);
     BtnFlowComputers->setEnabled(flowComputers_);

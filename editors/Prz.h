@@ -23,7 +23,7 @@ public:
     // Closed by the table-state button (the buffer holds the table states).
     bool tableStateChosen() const { return tableState_; }
     // Opens the flow-computer view on the 48-byte record (addresses, links, writing states).
-    std::function<void(const uint8_t* record48)> openFlowComputers;
+    std::function<void(const uint8_t* record48, int count)> openFlowComputers;
     // Started after each button's reads (the main window's message timer).
     std::function<void()> startMessageTimer;
 

@@ -156,7 +156,7 @@ private:
     void LayoutMainPanels();
     void NotAvailable();
     // The flow-computer state view on its 48-byte record (addresses, links, writing states).
-    void ShowFlowComputers(const uint8_t* record48);
+    void ShowFlowComputers(const uint8_t* record48, int count);
     void HideItem(const char* name);
 
     std::string programFolder_;

@@ -9,8 +9,8 @@
 #include "editors/Mom.h"
 #include "editors/MomWmt.h"
 #include "editors/Prz.h"
+#include "editors/Vichinf.h"
 #include "shell/Main.h"
-#include "shell/MessageBox.h"
 #include "shell/Tableinfo.h"
 #include "tables/Conffun.h"
 
@@ -57,8 +57,9 @@ void TFormMain::NWmt_MomDataClick() {
     view.exec();
 }
 
-void TFormMain::ShowFlowComputers(const uint8_t*) {
-    ShowNotAvailable(QStringLiteral("Состояние вычислителей расхода газа"), this);
+void TFormMain::ShowFlowComputers(const uint8_t* record, int count) {
+    TFormVichInf view(record, count, this);
+    view.exec();
 }
 
 void TFormMain::NSitClick() {
@@ -70,7 +71,7 @@ void TFormMain::NSitClick() {
         {
             TFormPrz view(io, mainBar_, info.bytes, this);
             view.startMessageTimer = [this] { StartMessageTimer(); };
-            view.openFlowComputers = [this](const uint8_t* record) { ShowFlowComputers(record); };
+            view.openFlowComputers = [this](const uint8_t* record, int count) { ShowFlowComputers(record, count); };
             view.exec();
             tables = view.tableStateChosen();
         }

@@ -36,8 +36,9 @@
 // Archives are generated from the seed over `spanDays` before the start moment and
 // keep growing with the simulated clock: 3-minute chromatograph and moisture-meter
 // measurements, hourly and daily averages (gas day from the contract hour, table 6
-// field 6), one calibration a day, diagnostic messages, and interventions (each field
-// a command 2 changes appends one).
+// field 6), one calibration a day, diagnostic messages, and interventions: the
+// setting-up on the first morning (a change of every kind of field the viewer
+// renders), set-point changes now and then, and one for each field a command 2 changes.
 #pragma once
 #include <array>
 #include <atomic>

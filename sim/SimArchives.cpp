@@ -53,6 +53,48 @@ SimSeconds CeilTo(SimSeconds t, SimSeconds step) {
     return f == t ? t : f + step;
 }
 
+// The changes of the setting-up: every kind of field the intervention viewer
+// renders (old and new value as the field's own bytes, names in code page 866).
+struct SetUpChange {
+    uint8_t table, field, unit;
+    uint8_t oldValue[4], newValue[4];
+    uint8_t op[4];
+};
+constexpr uint8_t kAdm[4] = {'A', 'D', 'M', ' '}, kEng[4] = {'E', 'N', 'G', ' '}, kOpr[4] = {'O', 'P', 'R', ' '};
+#define OP(x) {x[0], x[1], x[2], x[3]}
+const SetUpChange kSetUp[] = {
+    {2, 3, 0, {9}, {10}, OP(kOpr)},                         // clock hour
+    {2, 7, 0, {0}, {1}, OP(kOpr)},                          // time kind
+    {3, 0, 0, {1}, {5}, OP(kEng)},                          // controller address
+    {3, 1, 8, {11}, {18}, OP(kEng)},                        // speed code
+    {4, 3, 0, {0}, {2}, OP(kAdm)},                          // user rights
+    {5, 0, 0, {0x93, 0xA7, 0xA5, 0xAB}, {0x93, 0xA7, 0xA5, 0xAB}, OP(kEng)},  // name piece
+    {6, 0, 0, {0}, {3}, OP(kEng)},                          // month
+    {6, 1, 0, {0x0F}, {0xC9}, OP(kEng)},                    // day rule: last Sunday
+    {6, 6, 0, {0}, {10}, OP(kEng)},                         // contract hour
+    {6, 7, 0, {0}, {1}, OP(kEng)},                          // presence
+    {6, 10, 0, {1}, {0}, OP(kEng)},                         // yes / no
+    {9, 5, 0, {0}, {1}, OP(kEng)},                          // write mode
+    {13, 0, 0, {'1', '2', '3', '4'}, {'5', '6', '7', '8'}, OP(kAdm)},  // password: never shown
+    {14, 2, 0, {0}, {1}, OP(kEng)},                         // MODBUS mode
+    {14, 3, 0, {0}, {2}, OP(kEng)},                         // parity
+    {14, 6, 0, {0}, {1}, OP(kEng)},                         // chromatograph type
+    {14, 7, 0, {0x00}, {0x1F}, OP(kEng)},                   // flags, hex
+    {15, 6, 0, {0}, {2}, OP(kEng)},                         // moisture-meter type
+    {17, 0, 0, {0}, {1}, OP(kEng)},                         // flow-computer type
+    {19, 0, 0, {0}, {1}, OP(kEng)},                         // hex
+    {20, 0, 0, {0}, {1}, OP(kEng)},                         // byte order
+    {21, 0, 0, {0}, {1}, OP(kEng)},                         // distribution
+    {22, 0, 0, {0x00, 0x00, 0x00, 0x00}, {0xCD, 0xCC, 0x4C, 0x3D}, OP(kEng)},  // float 0.05
+    {28, 0, 0, {1}, {2}, OP(kEng)},                         // hours
+    {29, 0, 0, {10, 0, 168, 192}, {20, 0, 168, 192}, OP(kEng)},  // IP address
+    {29, 3, 0, {0xF6, 0x01, 0, 0}, {0xF7, 0x01, 0, 0}, OP(kEng)},  // port, u32
+    {43, 0, 0, {0}, {1}, OP(kEng)},                         // on constant
+    {44, 0, 0, {0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x80, 0x3F}, OP(kEng)},  // constant 1.0
+    {10, 0, 0, {0}, {0}, OP(kEng)},                         // a table the viewer does not know
+};
+#undef OP
+
 // Archive kinds for the damaged-check choice.
 enum { kKindMeas = 1, kKindMoist, kKindHour, kKindDay, kKindMoistHour, kKindMoistDay, kKindCal, kKindDiag,
        kKindInterv };
@@ -82,12 +124,22 @@ SimArchives::SimArchives(uint32_t seed, SimSeconds first, SimSeconds created, do
             linkLost_.push_back({l, l + 30 * kMinute + SimSeconds(60 * kMinute * U(5, SimSeconds(i)))});
         }
     }
-    // Operator interventions of the past: a few set-point changes a week.
+    // Operator interventions of the past: the setting-up of the controller on its
+    // first morning, one change a minute, then a few set-point changes a week.
     static const uint8_t kOperator[4] = {'E', 'N', 'G', ' '};
+    SimSeconds setUpEnd = first_;
+    if (created_ - first_ > kDay) {
+        SimSeconds t = FloorTo(first_, kMinute) + kMinute;
+        for (const SetUpChange& c : kSetUp) {
+            AddIntervention(t, c.table, c.field, c.unit, c.oldValue, c.newValue, c.op);
+            setUpEnd = t;
+            t += kMinute;
+        }
+    }
     for (SimSeconds d = FloorTo(first_, kDay); d < created_; d += kDay) {
         if (U(21, uint64_t(d)) >= 0.2) continue;
         SimSeconds t = d + 9 * kHour + SimSeconds(8 * kHour * U(22, uint64_t(d)));
-        if (t < first_ || t >= created_ || ControllerOff(t)) continue;
+        if (t <= setUpEnd || t >= created_ || ControllerOff(t)) continue;
         int table = 23 + int(H(23, uint64_t(d)) % 4);
         int field = int(H(24, uint64_t(d)) % kParams);
         float oldV = kBase[field] * (table == 23 || table == 25 ? 0.9f : 1.1f);
