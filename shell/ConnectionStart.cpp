@@ -13,6 +13,7 @@
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
+#include "tables/UserRules.h"
 
 namespace zul {
 
@@ -144,10 +145,54 @@ bool ConnectionStart::Identify() {
     }
 }
 
-bool ConnectionStart::Restore(TableStateInfo&) {
-    // Configuration files are not handled by this version of the program.
-    ui_.ShowMessageBox(kMsgPlain, "Функция «Восстановление таблиц из файла конфигурации» пока недоступна.",
-                       "Она появится в следующей версии программы.");
+bool ConnectionStart::Restore(TableStateInfo& info) {
+    bool onlyClockAndUsers = true;
+    for (int t = 0; t < kTableCount; ++t)
+        if (t != 2 && t != 4 && info.marks()[t]) onlyClockAndUsers = false;
+    if (!onlyClockAndUsers) {
+        // Configuration files are not handled by this version of the program.
+        ui_.ShowMessageBox(kMsgPlain, "Функция «Восстановление таблиц из файла конфигурации» пока недоступна.",
+                           "Она появится в следующей версии программы.");
+        return false;
+    }
+    // The users and the clock need no configuration file: the users are entered
+    // anew (from an empty table), the clock comes from the computer's.
+    uint8_t users[kUserTableSize];
+    std::memset(users, ' ', sizeof users);
+    for (int u = 0; u < kUserSlots; ++u) {
+        users[u * kUserRecordSize + kUserLevelOffset] = kLevelNone;
+        users[u * kUserRecordSize + kUserReservedOffset] = 0;
+    }
+    bool ok = true;
+    if (info.marks()[4]) ok = RestoreAccessTable(users);
+    if (ok && info.marks()[2]) ok = CheckTimeWritable(info);
+    if (!ok) return false;
+    if (bar_) bar_->SetPanelText(2, "");
+    if (info.marks()[4]) {
+        ui_.SetBusyCursor(true);
+        ok = WriteAccessTable();
+        ui_.SetBusyCursor(false);
+        if (!ok) {
+            ui_.ShowMessageBox(kMsgPlain, "Таблица зарегистрированных пользователей не восстановлена",
+                               "Запись в таблицы параметров конфигурации недопустима");
+            return false;
+        }
+        info.marks()[4] = 0;
+    }
+    if (info.marks()[2]) {
+        if (!WritePcTime()) return false;
+        info.marks()[2] = 0;
+    }
+    return true;
+}
+
+bool ConnectionStart::RestoreAccessTable(uint8_t* table4) {
+    if (host_.EditAccessTable(table4)) {
+        std::memcpy(image_.Data(4), table4, kUserTableSize);
+        return true;
+    }
+    ui_.ShowMessageBox(kMsgPlain, "Таблица доступа к записи в контроллер не восстановлена",
+                       "Запись в таблицы параметров конфигурации недопустима");
     return false;
 }
 

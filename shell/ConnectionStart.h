@@ -28,6 +28,8 @@ public:
     virtual void AskCredentials() = 0;           // login dialog into the engine
     virtual bool DialSubscriber() = 0;           // telephone kind: the modem call
     virtual int ShowTableInfo(TableStateInfo& info, uint8_t version) = 0;
+    // The whole-table user editor on the 352 bytes of a user table; true when accepted.
+    virtual bool EditAccessTable(uint8_t* /*table4*/) { return false; }
 };
 
 // Table 0 of the image names a controller this program serves (type 73, software
@@ -47,6 +49,8 @@ public:
     bool CheckTimeWritable(const TableStateInfo& info);
     bool WritePcTime();
     bool WriteAccessTable();
+    // The user editor on the user-table part of a configuration; accepted: into table 4 of the image.
+    bool RestoreAccessTable(uint8_t* table4);
 
     bool linkEstablished = false;
     bool writeAll = false;

@@ -440,9 +440,6 @@ void TFormMain::NotAvailable() {
 
 void TFormMain::NParCnfClick() { NotAvailable(); }
 void TFormMain::NrdcnfClick() { NotAvailable(); }
-void TFormMain::NSinhrClick() { NotAvailable(); }
-void TFormMain::NPassClick() { NotAvailable(); }
-void TFormMain::NContrDtClick() { NotAvailable(); }
 void TFormMain::NArhIndClick() { NotAvailable(); }
 void TFormMain::NArhPerClick() { NotAvailable(); }
 void TFormMain::NAudPrnClick() { NotAvailable(); }
@@ -463,6 +460,5 @@ void TFormMain::NWmt_ReadDayClick() { NotAvailable(); }
 void TFormMain::NWmt_ViewDayClick() { NotAvailable(); }
 void TFormMain::NExcDayClick() { NotAvailable(); }
 void TFormMain::NExcMonClick() { NotAvailable(); }
-void TFormMain::NUserClick() { NotAvailable(); }
 
 }  // namespace zul

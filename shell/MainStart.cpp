@@ -1,5 +1,6 @@
 #include "shell/MainStart.h"
 
+#include "editors/Access.h"
 #include "editors/Shortuspass.h"
 #include "link/Connect.h"
 #include "link/Tcp_fun.h"
@@ -55,6 +56,12 @@ int MainStartHost::ShowTableInfo(TableStateInfo& info, uint8_t version) {
     dialog.onReset = [this] { main_.RefreshLinkStatus(main_.mainBar()); };
     dialog.exec();
     return dialog.result();
+}
+
+bool MainStartHost::EditAccessTable(uint8_t* table4) {
+    TFormAccess dialog(table4, kDeviceMode, main_.ui(), &main_);
+    dialog.exec();
+    return dialog.accepted();
 }
 
 }  // namespace zul

@@ -22,6 +22,7 @@ public:
     void AskCredentials() override;
     bool DialSubscriber() override;
     int ShowTableInfo(TableStateInfo& info, uint8_t version) override;
+    bool EditAccessTable(uint8_t* table4) override;
 
     // The flags of the running sequence, so that the menus follow them.
     ConnectionStart* start = nullptr;
