@@ -1,10 +1,12 @@
 // zulqrt: the maintenance program's window.
-//   zulqrt [--home DIR] [--startup-time] [--demo]
+//   zulqrt [--home DIR] [--startup-time] [--demo] [--demo-phone]
 // --home DIR (or ZUL_HOME) sets the program folder that holds the working
 // folders; --startup-time prints the time from start to the shown main window
 // on stderr and ends the program; --demo starts a simulated controller in the
 // program and connects to it over loopback TCP, with a scratch program folder
-// of its own (the user's settings are never touched).
+// of its own (the user's settings are never touched); --demo-phone does the same
+// in telephone mode: the simulated controller sits behind a simulated GSM modem on
+// a pseudo-terminal, and the program dials it.
 #include <stdlib.h>
 
 #include <chrono>
@@ -20,6 +22,7 @@
 #include <QWindow>
 
 #include "shell/Folders.h"
+#include "link/Comportfunctions.h"
 #include "link/LinkSettings.h"
 #include "shell/Main.h"
 #include "sim/Qrtsim.h"
@@ -54,7 +57,29 @@ private:
 volatile std::sig_atomic_t gStopSignal = 0;
 void OnStopSignal(int) { gStopSignal = 1; }
 
-void Usage() { std::fprintf(stderr, "usage: zulqrt [--home DIR] [--startup-time] [--demo]\n"); }
+void Usage() { std::fprintf(stderr, "usage: zulqrt [--home DIR] [--startup-time] [--demo] [--demo-phone]\n"); }
+
+// The port number the demonstration modem's pseudo-terminal is mapped to.
+constexpr int kDemoModemPort = 100;
+
+// The demonstration controller behind the modem as the one telephone subscriber, chosen.
+void UseDemoModem(zul::TFormMain& window, const std::string& ptyPath) {
+    zul::SetPortDevicePath(kDemoModemPort, ptyPath);
+    zul::LinkSettings& link = window.settings().link;
+    link.current.connectionKind = zul::kLinkPhone;
+    zul::TelephoneSettings& phone = link.phone;
+    phone.params.port = kDemoModemPort;
+    phone.params.address = 1;
+    phone.params.speed = 9600;
+    phone.subscribers.count = 1;
+    phone.subscribers.selected = 0;
+    zul::TelephoneSubscriber& sub = phone.subscribers.entries[0];
+    zul::SetText(sub.name, zul::Utf8ToCp1251("Демонстрационный контроллер"));
+    sub.address = 1;
+    zul::SetText(sub.phone, "8 (000) 111-22-33");
+    zul::SetText(phone.modemCommand, "AT&F^ATS0=0");
+    window.ConnectWithoutDialogOnce();
+}
 
 // The demonstration controller as the one Ethernet subscriber, chosen.
 void UseDemoController(zul::TFormMain& window, uint16_t port) {
@@ -80,7 +105,7 @@ int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     std::string home;
     bool startupTime = false;
-    bool demo = false;
+    bool demo = false, demoPhone = false;
     // Our own options first; Qt takes the rest (-platform and the like).
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
@@ -94,6 +119,8 @@ int main(int argc, char** argv) {
             home = argv[i] + 7;
         } else if (std::strcmp(argv[i], "--demo") == 0) {
             demo = true;
+        } else if (std::strcmp(argv[i], "--demo-phone") == 0) {
+            demo = demoPhone = true;
         } else if (std::strcmp(argv[i], "--startup-time") == 0) {
             startupTime = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -119,12 +146,17 @@ int main(int argc, char** argv) {
         scratch = tmpl;
         home = scratch;
         sim = std::make_unique<zul::sim::Qrtsim>();
-        if (!sim->StartTcp()) {
+        if (demoPhone) sim->EnableModem();
+        if (demoPhone ? !sim->StartPty() : !sim->StartTcp()) {
             std::fprintf(stderr, "zulqrt: the demonstration controller could not start\n");
             return 1;
         }
-        std::fprintf(stderr, "demonstration controller on 127.0.0.1:%u, program folder %s\n",
-                     unsigned(sim->tcpPort()), scratch.c_str());
+        if (demoPhone)
+            std::fprintf(stderr, "demonstration controller behind a modem on %s, program folder %s\n",
+                         sim->ptyPath().c_str(), scratch.c_str());
+        else
+            std::fprintf(stderr, "demonstration controller on 127.0.0.1:%u, program folder %s\n",
+                         unsigned(sim->tcpPort()), scratch.c_str());
         // Ctrl+C or a kill ends the program the ordinary way, so that the scratch folder goes too.
         std::signal(SIGINT, OnStopSignal);
         std::signal(SIGTERM, OnStopSignal);
@@ -138,7 +170,8 @@ int main(int argc, char** argv) {
     int rc = 0;
     {
         zul::TFormMain window(folder);
-        if (sim) UseDemoController(window, sim->tcpPort());
+        if (sim && demoPhone) UseDemoModem(window, sim->ptyPath());
+        else if (sim) UseDemoController(window, sim->tcpPort());
         ExposeProbe probe(started, &window);
         if (startupTime) {
             window.winId();  // creates the native window, so that its events can be watched

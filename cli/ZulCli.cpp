@@ -1,5 +1,7 @@
 #include "cli/ZulCli.h"
 
+#include "cli/ModemLink.h"
+
 #include <sys/time.h>
 
 #include <cerrno>
@@ -35,6 +37,9 @@ const char* const kUsage =
     "Link options (defaults: the link settings of the chosen kind):\n"
     "  --tcp HOST:PORT        Ethernet link to HOST:PORT\n"
     "  --serial DEVICE        direct line on the serial device DEVICE\n"
+    "  --modem DEVICE         telephone: the GSM modem on the serial device DEVICE dials\n"
+    "                         --phone NUMBER before the command and hangs up after it\n"
+    "  --modem-init TEXT      modem commands sent before dialling (\"AT&F^ATS0=0\")\n"
     "  --address N            controller address 1..255 (default 1; 255 = broadcast)\n"
     "  --baud N               line speed in bit/s (direct line, default 38400)\n"
     "  --preambles N          0xFF bytes ahead of each request (default 5)\n"
@@ -42,7 +47,8 @@ const char* const kUsage =
     "  --reply-timeout-ms N   wait for the reply to begin (default 2000 direct, 5000 Ethernet)\n"
     "  --inter-byte-ms N      longest pause inside a reply (default 100 direct, 300 Ethernet)\n"
     "  --send-pause-ms N      pause before each request over TCP (default 500)\n"
-    "  --connect-wait-s N     how long to try the TCP connection (default 10)\n"
+    "  --connect-wait-s N     how long to try the TCP connection (default 10), or to\n"
+    "                         wait for each modem reply while dialling (default 50)\n"
     "  --ident CODE           identification code for write-type commands (up to 4 characters)\n"
     "  --password TEXT        write password for write-type commands (up to 12 characters)\n"
     "  --trace                print every request and reply (time, hex bytes, outcome) on stderr\n"
@@ -137,9 +143,9 @@ private:
 };
 
 struct Options {
-    std::string tcp, serial;
+    std::string tcp, serial, modem, phone, modemInit;
     long address = 1, baud = 38400, preambles = 5, attempts = 1;
-    long replyTimeoutMs = -1, interByteMs = -1, sendPauseMs = 500, connectWaitS = 10;
+    long replyTimeoutMs = -1, interByteMs = -1, sendPauseMs = 500, connectWaitS = -1;
     std::string ident, password;
     bool identSet = false, passwordSet = false;
     bool trace = false;
@@ -158,7 +164,7 @@ void Blanks(uint8_t* dst, int size, const std::string& text) {
 
 // Sets up the engine for the chosen link (options already checked); prints the
 // reason and returns false when the link cannot be opened.
-bool OpenLink(const Options& o, Qrtbox& box) {
+bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui) {
     box.address = uint8_t(o.address);
     box.preambleCount = uint8_t(o.preambles);
     box.attempts = uint8_t(o.attempts);
@@ -174,7 +180,7 @@ bool OpenLink(const Options& o, Qrtbox& box) {
         box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : 5000);
         box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 300);
         box.tcpSendPauseMs = uint32_t(o.sendPauseMs);
-        box.sock = TcpConnect(host, uint16_t(port), int(o.connectWaitS * 1000));
+        box.sock = TcpConnect(host, uint16_t(port), int((o.connectWaitS >= 0 ? o.connectWaitS : 10) * 1000));
         if (box.sock < 0) {
             box.sock = 0;
             std::fprintf(stderr, "zul: no TCP connection to %s\n", o.tcp.c_str());
@@ -182,15 +188,20 @@ bool OpenLink(const Options& o, Qrtbox& box) {
         }
         return true;
     }
-    SetPortDevicePath(kCliPort, o.serial);
-    box.linkKind = kLinkDirect;
+    const bool phone = !o.modem.empty();
+    SetPortDevicePath(kCliPort, phone ? o.modem : o.serial);
+    box.linkKind = phone ? kLinkPhone : kLinkDirect;
     box.portNumber = kCliPort;
     box.baudRate = int32_t(o.baud);
     box.openPerExchange = 0;
-    box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : 2000);
+    box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : phone ? 6000 : 2000);
     box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 100);
     if (!box.OpenPort()) {
-        std::fprintf(stderr, "zul: %s (%s)\n", box.ErrorText().c_str(), o.serial.c_str());
+        std::fprintf(stderr, "zul: %s (%s)\n", box.ErrorText().c_str(), phone ? o.modem.c_str() : o.serial.c_str());
+        return false;
+    }
+    if (phone && !DialForCommand(box, ui, {o.phone, o.modemInit, 1, int(o.connectWaitS >= 0 ? o.connectWaitS : 50)})) {
+        box.ClosePort();
         return false;
     }
     return true;
@@ -288,6 +299,9 @@ int RunZul(int argc, char** argv) {
         bool ok = true;
         if (a == "--tcp") o.tcp = v;
         else if (a == "--serial") o.serial = v;
+        else if (a == "--modem") o.modem = v;
+        else if (a == "--phone") o.phone = v;
+        else if (a == "--modem-init") o.modemInit = v;
         else if (a == "--address") ok = ParseLong(v, 1, 255, o.address);
         else if (a == "--baud") ok = ParseLong(v, 110, 256000, o.baud);
         else if (a == "--preambles") ok = ParseLong(v, 0, 255, o.preambles);
@@ -317,7 +331,9 @@ int RunZul(int argc, char** argv) {
     if (command == "identify" && !args.empty()) return Usage("identify takes no arguments");
     if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
     if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");
-    if (o.tcp.empty() == o.serial.empty()) return Usage("give exactly one of --tcp and --serial");
+    if (int(!o.tcp.empty()) + int(!o.serial.empty()) + int(!o.modem.empty()) != 1)
+        return Usage("give exactly one of --tcp, --serial and --modem");
+    if (o.modem.empty() != o.phone.empty()) return Usage("--modem and --phone go together");
     long port = 0;
     if (!o.tcp.empty() && (o.tcp.rfind(':') == std::string::npos || o.tcp.rfind(':') == 0 ||
                            !ParseLong(o.tcp.c_str() + o.tcp.rfind(':') + 1, 1, 65535, port)))
@@ -328,7 +344,7 @@ int RunZul(int argc, char** argv) {
     Tracer tracer(box);
     if (o.trace) box.observer = &tracer;
     box.ui = &ui;
-    if (!OpenLink(o, box)) return kExitLink;
+    if (!OpenLink(o, box, ui)) return kExitLink;
     TableImage image;
     TableIo io(box, image, ui);
     int rc;
@@ -339,6 +355,7 @@ int RunZul(int argc, char** argv) {
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;
+    if (box.linkKind == kLinkPhone) HangUpAfterCommand(box, ui);
     box.ClosePort();
     return rc;
 }

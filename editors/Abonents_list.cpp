@@ -86,6 +86,10 @@ TFormAbonents_List::TFormAbonents_List(LinkSettings& settings, int kind, UserInt
     PlaceSortButtons();
 }
 
+TFormAbonents_List::~TFormAbonents_List() {
+    disconnect(Grid->horizontalHeader(), nullptr, this, nullptr);
+}
+
 uint8_t& TFormAbonents_List::Count() { return kind_ == 2 ? ethernet_.count : phone_.count; }
 uint8_t& TFormAbonents_List::Selected() { return kind_ == 2 ? ethernet_.selected : phone_.selected; }
 uint8_t& TFormAbonents_List::SortMode() { return kind_ == 2 ? ethernet_.sortMode : phone_.sortMode; }

@@ -18,6 +18,9 @@ public:
     // Works on a copy of the list of `kind` (1 telephone, 2 Ethernet) in
     // `settings`; on "Принять" the copy replaces the program's list.
     TFormAbonents_List(LinkSettings& settings, int kind, UserInterface& ui, QWidget* parent = nullptr);
+    // Cuts the grid header's signals first: the header resizes while the base
+    // classes tear the children down, after this object has stopped being a list.
+    ~TFormAbonents_List() override;
 
     bool accepted() const { return accepted_; }
 

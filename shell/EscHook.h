@@ -1,5 +1,6 @@
 // The hook on the application's key messages: Esc while an archive read runs
-// sets the stop request, which the read loop tests after each reply.
+// sets the stop request, which the read loop tests after each reply; Esc while
+// the modem dials is taken from the queue and handed to the dialling loop.
 #pragma once
 #include <QObject>
 
@@ -12,9 +13,14 @@ public:
     // Starts / ends an archive read: clears the stop request and sets the flag.
     void BeginRead() { stopRequest = false; readInProgress = true; }
     void EndRead() { readInProgress = false; }
+    // Starts / ends modem dialling: Esc presses are counted and kept from the windows.
+    void BeginDial() { escPresses = 0; dialInProgress = true; }
+    void EndDial() { dialInProgress = false; escPresses = 0; }
 
     bool readInProgress = false;
     bool stopRequest = false;
+    bool dialInProgress = false;
+    int escPresses = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -12,10 +12,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "link/Connectmodem.h"
 #include "link/TcpSocket.h"
 #include "shell/About.h"
 #include "shell/Folders.h"
 #include "shell/LinkStatus.h"
+#include "shell/MainModem.h"
 #include "shell/MainStart.h"
 #include "shell/MessageBox.h"
 #include "shell/Wait.h"
@@ -72,6 +74,7 @@ TFormMain::TFormMain(const std::string& programFolder, QWidget* parent)
 
     HideTopLevelMenus();
     modemConnected = false;
+    modemPanel_ = new TModemPanel(*this);
     secondBar_->hide();
     thirdBar_->hide();
 
@@ -370,10 +373,11 @@ void TFormMain::CloseLink() {
         TcpClose(qrtbox_->sock);
         qrtbox_->sock = 0;
     } else if (modemConnected) {
-        // The modem hang-up joins here once modem dialling exists.
+        if (qrtbox_->PortOpen()) Connectmodem(*qrtbox_->port, &ui_).HangUp();
         modemConnected = false;
     }
     if (qrtbox_->PortOpen()) qrtbox_->ClosePort();
+    modemPanel_->EndCall();
     secondBar_->hide();
     thirdBar_->hide();
     mainBar_->setText(1, QString());

@@ -19,6 +19,7 @@ class QMenu;
 namespace zul {
 
 class TFormWait;
+class TModemPanel;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -44,6 +45,8 @@ public:
     TPanelBar* mainBar() const { return mainBar_; }
     TPanelBar* secondBar() const { return secondBar_; }
     TPanelBar* thirdBar() const { return thirdBar_; }
+    // The call duration and "Отключить связь" while a modem call is up.
+    TModemPanel* modemPanel() const { return modemPanel_; }
     // Panels 0 and 1 of `bar` and panel 0 of the second bar from the link settings.
     void RefreshLinkStatus(TPanelBar* bar);
     // A text in main panel 2 that the message timer empties after 3 s.
@@ -73,8 +76,8 @@ public:
 
     // The link: closes the socket or port, hides the link-dependent bars.
     void CloseLink();
-    // The next start sequence connects over Ethernet to the selected subscriber
-    // without showing the connection dialog (demonstration mode).
+    // The next start sequence connects to the selected Ethernet or telephone
+    // subscriber without showing the connection dialog (demonstration mode).
     void ConnectWithoutDialogOnce() { connectWithoutDialogOnce_ = true; }
 
 public slots:
@@ -168,6 +171,7 @@ private:
     TPanelBar* mainBar_ = nullptr;
     TPanelBar* secondBar_ = nullptr;
     TPanelBar* thirdBar_ = nullptr;
+    TModemPanel* modemPanel_ = nullptr;
     QTimer* timerStart_ = nullptr;
     QTimer* timerMessage_ = nullptr;
     std::unique_ptr<TFormWait> wait_;

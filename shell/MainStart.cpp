@@ -5,6 +5,7 @@
 #include "link/Connect.h"
 #include "link/Tcp_fun.h"
 #include "shell/Main.h"
+#include "shell/MainModem.h"
 #include "shell/MessageBox.h"
 #include "shell/Tableinfo.h"
 
@@ -14,6 +15,12 @@ bool MainStartHost::ShowConnectDialog() {
     ProgramSettings& s = main_.settings();
     if (connectWithoutDialog) {
         connectWithoutDialog = false;
+        if (s.link.current.connectionKind == kLinkPhone && s.link.phone.subscribers.count > 0) {
+            // The dialog's own "Связаться" with the stored choice, without showing it.
+            TFormConnect dialog(main_);
+            dialog.ConnectClick();
+            if (dialog.connected()) return true;
+        }
         EthernetSettings& eth = s.link.ethernet;
         if (s.link.current.connectionKind == kLinkEthernet && eth.subscribers.count > 0) {
             const int address = eth.subscribers.entries[eth.subscribers.selected].address;
@@ -30,7 +37,10 @@ bool MainStartHost::ShowConnectDialog() {
     return dialog.connected();
 }
 
-void MainStartHost::CloseLink() { main_.CloseLink(); }
+void MainStartHost::CloseLink() {
+    main_.CloseLink();
+    if (start) start->modemConnected = main_.modemConnected;
+}
 void MainStartHost::HideAllMenus() { main_.HideTopLevelMenus(); }
 
 void MainStartHost::SetupMenus() {
@@ -47,8 +57,10 @@ void MainStartHost::SaveSettings() { main_.settings().SaveSettings(); }
 void MainStartHost::AskCredentials() { zul::AskCredentials(*main_.qrtbox(), &main_); }
 
 bool MainStartHost::DialSubscriber() {
-    ShowNotAvailable(QString::fromUtf8("Связь по телефону"), &main_);
-    return false;
+    // The window's flag follows at once, so that a link closed later in the
+    // sequence hangs the modem up.
+    main_.modemConnected = zul::DialSubscriber(main_);
+    return main_.modemConnected;
 }
 
 int MainStartHost::ShowTableInfo(TableStateInfo& info, uint8_t version) {

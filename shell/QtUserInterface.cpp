@@ -28,6 +28,12 @@ void QtUserInterface::ProcessEvents() {
 
 bool QtUserInterface::StopRequested() const { return hook_ && hook_->stopRequest; }
 
+bool QtUserInterface::TakeEscPress() {
+    if (!hook_ || hook_->escPresses <= 0) return false;
+    --hook_->escPresses;
+    return true;
+}
+
 void QtUserInterface::SetProgress(int value, int max) {
     if (!progress_) return;
     if (max <= 0) {

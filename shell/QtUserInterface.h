@@ -20,6 +20,7 @@ public:
     bool ShowMessageBox(int kind, const std::string& line1, const std::string& line2) override;
     void ProcessEvents() override;
     bool StopRequested() const override;
+    bool TakeEscPress() override;
     void SetProgress(int value, int max) override;
     void SetBusyCursor(bool busy) override;
 

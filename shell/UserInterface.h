@@ -43,6 +43,9 @@ public:
     virtual void ProcessEvents() {}
     // True when the user asked to stop a running archive read (Esc).
     virtual bool StopRequested() const { return false; }
+    // Takes one Esc key press that arrived since the last call (modem dialling);
+    // false when there was none.
+    virtual bool TakeEscPress() { return false; }
     // Progress of a long operation; max 0 hides it.
     virtual void SetProgress(int /*value*/, int /*max*/) {}
     // The hourglass while the core waits for the controller.

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstring>
 
 #include "link/Qrtbox.h"  // Crc16 only
@@ -219,6 +220,11 @@ void Qrtsim::Run() {
             owners.push_back(c.get());
             if (!c->frame.empty()) timeoutNs = std::min(timeoutNs, std::max<int64_t>(0, c->lastByteNs + kPartialFrameNs - now));
         }
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            if (modem_ && modem_->NextDueNs() != INT64_MAX)
+                timeoutNs = std::max<int64_t>(0, std::min(timeoutNs, modem_->NextDueNs() - now));
+        }
         int r = ::poll(pfds.data(), nfds_t(pfds.size()), int((timeoutNs + 999999) / 1000000));
         if (r < 0 && errno != EINTR) break;
         if (stop_) break;
@@ -264,6 +270,7 @@ void Qrtsim::Run() {
                 }
             }
         }
+        ModemTick();
         const int64_t later = MonoNs();
         for (auto& c : conns_)
             if (!c->frame.empty() && later - c->lastByteNs > kPartialFrameNs) c->frame.clear();
@@ -278,12 +285,74 @@ void Qrtsim::Run() {
     }
 }
 
+void Qrtsim::EnableModem(const ModemSettings& settings) {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (modem_)
+            modem_->SetSettings(settings);
+        else
+            modem_ = std::make_unique<SimModem>(settings);
+    }
+    Wake();
+}
+
+bool Qrtsim::ModemEnabled() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return modem_ != nullptr;
+}
+
+ModemStats Qrtsim::modemStats() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return modem_ ? modem_->stats() : ModemStats{};
+}
+
+void Qrtsim::WriteRaw(Conn& c, const std::string& bytes) {
+    if (!bytes.empty()) SendPaced(c, std::vector<uint8_t>(bytes.begin(), bytes.end()), 0);
+}
+
+// Runs the modem's due work (end of an escape, a dial outcome) on the pseudo-terminal.
+void Qrtsim::ModemTick() {
+    std::string toHost;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (!modem_ || modem_->NextDueNs() > MonoNs()) return;
+        modem_->Tick(MonoNs(), toHost);
+    }
+    for (auto& c : conns_)
+        if (c->pty && !c->dead) WriteRaw(*c, toHost);
+}
+
 void Qrtsim::Feed(Conn& c, const uint8_t* data, int n) {
+    if (c.pty) {
+        std::string toHost;
+        std::vector<uint8_t> toController;
+        bool modem;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            modem = modem_ != nullptr;
+            if (modem) {
+                stats_.bytesIn += uint64_t(n);
+                modem_->FromHost(data, n, MonoNs(), toHost, toController);
+            }
+        }
+        if (modem) {
+            WriteRaw(c, toHost);
+            if (!toController.empty()) FeedFrames(c, toController.data(), int(toController.size()));
+            return;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        stats_.bytesIn += uint64_t(n);
+    }
+    FeedFrames(c, data, n);
+}
+
+void Qrtsim::FeedFrames(Conn& c, const uint8_t* data, int n) {
     const int64_t now = MonoNs();
     int baud;
     {
         std::lock_guard<std::mutex> lock(mu_);
-        stats_.bytesIn += uint64_t(n);
         baud = faults_.paceBaud < 0 ? controller_.LineSpeed() : faults_.paceBaud;
     }
     if (baud > 0) c.lineEndNs = std::max(c.lineEndNs, now) + int64_t(n) * 10 * 1000000000 / baud;
@@ -321,6 +390,7 @@ bool Qrtsim::Take(FaultRule& r, uint8_t command) {
 
 void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
     std::vector<uint8_t> wire;
+    std::string lostCarrier;  // the modem's "NO CARRIER" when the call drops at this frame
     int delayMs = 0, baud = 0, drop = 0;
     {
         std::lock_guard<std::mutex> lock(mu_);
@@ -329,40 +399,52 @@ void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
         if (Crc16(frame.data(), uint16_t(frame.size())) != 0 ||
             (addr != controller_.Address() && addr != 0xFF))
             return;
-        const uint8_t cmd = frame[3];
-        Faults& f = faults_;
-        baud = f.paceBaud < 0 ? controller_.LineSpeed() : f.paceBaud;
-        if (Take(f.silence, cmd)) return;
-        std::vector<uint8_t> reply;
-        controller_.archiveErrorFlag = f.archiveError;
-        if (Take(f.refuse, cmd)) {
-            reply = controller_.Refusal(cmd, f.refuseCode, f.refuseExtra);
-        } else if (!controller_.Handle(frame.data(), int(frame.size()), reply)) {
-            return;
+        if (c.pty && modem_) {
+            const auto action = modem_->BeforeFrame(lostCarrier);
+            if (action == SimModem::FrameAction::kUnplug) {
+                // The modem goes away: the master side closes and the port hangs up.
+                ptyMaster_ = -1;
+                c.dead = true;
+                return;
+            }
         }
-        if (Take(f.wrongEcho, cmd) && reply.size() >= 8) {
-            reply[5] = uint8_t(reply[5] + 1);
-            FixCrc(reply);
+        if (lostCarrier.empty()) {
+            const uint8_t cmd = frame[3];
+            Faults& f = faults_;
+            baud = f.paceBaud < 0 ? controller_.LineSpeed() : f.paceBaud;
+            if (Take(f.silence, cmd)) return;
+            std::vector<uint8_t> reply;
+            controller_.archiveErrorFlag = f.archiveError;
+            if (Take(f.refuse, cmd)) {
+                reply = controller_.Refusal(cmd, f.refuseCode, f.refuseExtra);
+            } else if (!controller_.Handle(frame.data(), int(frame.size()), reply)) {
+                return;
+            }
+            if (Take(f.wrongEcho, cmd) && reply.size() >= 8) {
+                reply[5] = uint8_t(reply[5] + 1);
+                FixCrc(reply);
+            }
+            if (Take(f.badCheck, cmd)) reply.back() ^= 0xFF;
+            if (Take(f.garbage, cmd)) {
+                for (int i = 0; i < f.garbageBytes; ++i) wire.push_back(uint8_t(0x10 + 0x25 * i) == 0x33 ? 0x34 : uint8_t(0x10 + 0x25 * i));
+            }
+            wire.insert(wire.end(), controller_.ReplyPreambles(), 0xFF);
+            if (Take(f.otherAddress, cmd)) {
+                std::vector<uint8_t> other = reply;
+                other[1] = uint8_t(reply[1] == 254 ? 1 : reply[1] + 1);
+                FixCrc(other);
+                wire.insert(wire.end(), other.begin(), other.end());
+            }
+            size_t frameBytes = reply.size();
+            if (Take(f.stall, cmd)) frameBytes = std::min<size_t>(frameBytes, size_t(std::max(f.stallAfterBytes, 0)));
+            wire.insert(wire.end(), reply.begin(), reply.begin() + long(frameBytes));
+            delayMs = f.answerDelayMs;
+            drop = f.dropAfterExchanges;
+            ++stats_.repliesSent;
+            stats_.bytesOut += wire.size();
         }
-        if (Take(f.badCheck, cmd)) reply.back() ^= 0xFF;
-        if (Take(f.garbage, cmd)) {
-            for (int i = 0; i < f.garbageBytes; ++i) wire.push_back(uint8_t(0x10 + 0x25 * i) == 0x33 ? 0x34 : uint8_t(0x10 + 0x25 * i));
-        }
-        wire.insert(wire.end(), controller_.ReplyPreambles(), 0xFF);
-        if (Take(f.otherAddress, cmd)) {
-            std::vector<uint8_t> other = reply;
-            other[1] = uint8_t(reply[1] == 254 ? 1 : reply[1] + 1);
-            FixCrc(other);
-            wire.insert(wire.end(), other.begin(), other.end());
-        }
-        size_t frameBytes = reply.size();
-        if (Take(f.stall, cmd)) frameBytes = std::min<size_t>(frameBytes, size_t(std::max(f.stallAfterBytes, 0)));
-        wire.insert(wire.end(), reply.begin(), reply.begin() + long(frameBytes));
-        delayMs = f.answerDelayMs;
-        drop = f.dropAfterExchanges;
-        ++stats_.repliesSent;
-        stats_.bytesOut += wire.size();
     }
+    if (!lostCarrier.empty()) return WriteRaw(c, lostCarrier);
     if (delayMs > 0) SleepUntilNs(MonoNs() + int64_t(delayMs) * 1000000);
     SendPaced(c, wire, baud);
     ++c.exchanges;

@@ -12,6 +12,7 @@
 //   zul::sim::Faults f;
 //   f.refuse = {1};  f.refuseCode = 26;    // refuse the next request with device code 26
 //   sim.SetFaults(f);
+//   sim.EnableModem();                     // a GSM modem in front of it on the pseudo-terminal
 //   ...
 //   sim.Stop();                            // also done by the destructor
 //
@@ -51,6 +52,7 @@
 #include <vector>
 
 #include "sim/SimController.h"
+#include "sim/SimModem.h"
 
 namespace zul::sim {
 
@@ -104,6 +106,12 @@ public:
     std::string ptyDevice() const { return ptyDevice_; }
     void Stop();
 
+    // Puts a GSM modem (SimModem.h) between the pseudo-terminal and the controller:
+    // frames reach the controller only while a call is up. Any time; again to change its faults.
+    void EnableModem(const ModemSettings& settings = {});
+    bool ModemEnabled() const;
+    ModemStats modemStats() const;
+
     // Faults (their counters count down as they apply).
     void SetFaults(const Faults& faults);
     Faults faults() const;
@@ -136,6 +144,9 @@ private:
     void Wake();
     void EnsureThread();
     void Feed(Conn& c, const uint8_t* data, int n);
+    void FeedFrames(Conn& c, const uint8_t* data, int n);
+    void ModemTick();
+    void WriteRaw(Conn& c, const std::string& bytes);
     void Serve(Conn& c, const std::vector<uint8_t>& frame);
     bool Take(FaultRule& r, uint8_t command);
     void SendPaced(Conn& c, const std::vector<uint8_t>& bytes, int baud);
@@ -146,6 +157,7 @@ private:
     Faults faults_;
     SimStats stats_;
     std::vector<std::unique_ptr<Conn>> conns_;
+    std::unique_ptr<SimModem> modem_;
     int listenFd_ = -1;
     uint16_t tcpPort_ = 0;
     int ptyMaster_ = -1;

@@ -59,6 +59,8 @@ void PrintSimUsage(const char* program) {
         "Transports (without either: --tcp 0):\n"
         "  --tcp PORT            listen on 127.0.0.1:PORT (0: an ephemeral port)\n"
         "  --pty[=PATH]          create a pseudo-terminal; with PATH a symbolic link to it\n"
+        "  --modem               a GSM modem in front of the controller on the pseudo-terminal\n"
+        "                        (implies --pty): AT commands, ATD dials, \"+++\" escapes\n"
         "\n"
         "Controller:\n"
         "  --address N           controller address, table 3 field 0 (1..254, default 1)\n"
@@ -90,6 +92,16 @@ void PrintSimUsage(const char* program) {
         "  --delay-ms N          wait N ms before every reply\n"
         "  --pace[=BAUD]         serial pacing at BAUD bit/s (without BAUD: table 3's speed)\n"
         "  --archive-error       flag an archive error in command-8 replies\n"
+        "\n"
+        "Modem (with --modem):\n"
+        "  --modem-dial R[:COUNT] dials end with R: busy, no-carrier, no-dialtone,\n"
+        "                        no-answer or error (COUNT dials, then they connect)\n"
+        "  --modem-cpas-error    answer ERROR to AT+CPAS\n"
+        "  --modem-silent        a modem that never answers\n"
+        "  --modem-carrier-lost N  the call drops after N frames (\"NO CARRIER\")\n"
+        "  --modem-unplug N      the modem goes away after N frames (the port hangs up)\n"
+        "  --modem-guard-ms N    escape guard time (default 1000)\n"
+        "  --modem-dial-ms N     time from ATD to its outcome (default 300)\n"
         "  --help                this text\n",
         program);
 }
@@ -104,6 +116,8 @@ int RunSimMain(int argc, char** argv, const char* program) {
     long faultCommand = 0, faultSkip = 0;
     std::vector<long> damage, missing;
     std::vector<FaultRule*> rules;
+    bool modem = false;
+    ModemSettings modemSettings;
 
     auto bad = [&](const std::string& what) {
         std::fprintf(stderr, "%s: %s\n", program, what.c_str());
@@ -168,6 +182,32 @@ int RunSimMain(int argc, char** argv, const char* program) {
             } else if (i + 1 < argc && argv[i + 1][0] != '-') {
                 ptyLink = argv[++i];
             }
+        } else if (a == "--modem") {
+            modem = pty = true;
+        } else if (a == "--modem-dial") {
+            if (!need(v)) return bad("--modem-dial R[:COUNT]");
+            long times = -1;
+            const auto colon = v.find(':');
+            if (colon != std::string::npos) {
+                if (!ParseInt(v.substr(colon + 1), -1, 1000000, times)) return bad("--modem-dial R[:COUNT]");
+                v = v.substr(0, colon);
+            }
+            const char* const names[] = {"connect", "busy", "no-carrier", "no-dialtone", "no-answer", "error"};
+            int k = 0;
+            while (k < 6 && v != names[k]) ++k;
+            if (k == 6) return bad("--modem-dial: busy, no-carrier, no-dialtone, no-answer or error");
+            modemSettings.dialOutcome = DialOutcome(k);
+            modemSettings.dialFailures = int(times);
+        } else if (a == "--modem-cpas-error") {
+            modemSettings.cpasError = true;
+        } else if (a == "--modem-silent") {
+            modemSettings.silent = true;
+        } else if (a == "--modem-carrier-lost" || a == "--modem-unplug") {
+            if (!need(v) || !ParseInt(v, 0, 1000000, n)) return bad(a + " needs a frame count");
+            (a == "--modem-unplug" ? modemSettings.unplugAfterFrames : modemSettings.carrierLostAfterFrames) = int(n);
+        } else if (a == "--modem-guard-ms" || a == "--modem-dial-ms") {
+            if (!need(v) || !ParseInt(v, 0, 600000, n)) return bad(a + " needs 0..600000");
+            (a == "--modem-guard-ms" ? modemSettings.guardMs : modemSettings.dialMs) = int(n);
         } else if (a == "--address") {
             if (!need(v) || !ParseInt(v, 1, 254, n)) return bad("--address needs 1..254");
             settings.address = uint8_t(n);
@@ -255,6 +295,7 @@ int RunSimMain(int argc, char** argv, const char* program) {
     for (long t : damage) sim.DamageTable(int(t));
     for (long t : missing) sim.SetTableMissing(int(t));
     sim.SetFaults(faults);
+    if (modem) sim.EnableModem(modemSettings);
 
     // Signals are taken before the transports start, so that a stop request is never lost.
     struct sigaction sa{};

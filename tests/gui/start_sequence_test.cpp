@@ -33,8 +33,10 @@ struct Answerer {
     QStringList messages;
     std::function<void(TFormTableInfo*)> onInfo = [](TFormTableInfo* d) { d->exitButton()->click(); };
     int infoShown = 0;
+    QPointer<QTimer> pending;  // the re-armed poll; it must not outlive this answerer
+    ~Answerer() { delete pending.data(); }
     void Arm() {
-        zultest::OnModal(
+        pending = zultest::OnModal(
             [this](QWidget* m) {
                 if (auto* box = qobject_cast<TFormMessage*>(m)) {
                     messages << box->lineLabel(0)->text();

@@ -1,17 +1,20 @@
 // Answers modal windows in GUI tests: runs `fn` on the next modal widget that
-// appears (polling, since exec() blocks the test's own code).
+// appears (polling, since exec() blocks the test's own code). A caller that re-arms
+// from inside `fn` keeps the returned timer and deletes it when it is done.
 #pragma once
 #include <functional>
 #include <memory>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 namespace zultest {
 
-inline void OnModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000) {
+// Returns the polling timer, which deletes itself once it has fired or timed out.
+inline QTimer* OnModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000) {
     auto* timer = new QTimer;
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
@@ -28,6 +31,7 @@ inline void OnModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000) {
         }
     });
     timer->start();
+    return timer;
 }
 
 // Runs `fn` on the first visible dialog of type T on top of the modal stack.
