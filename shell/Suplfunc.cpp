@@ -66,6 +66,21 @@ std::string Fixed(double x, int decimals) {
 
 }  // namespace
 
+std::string FormatFixed(double x, int decimals) {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 18) decimals = 18;
+    const double a = std::fabs(x);
+    if (a > 0 && a < 1e10 && std::isfinite(x)) {
+        const int before = a < 1 ? 1 : int(std::floor(std::log10(a))) + 1;
+        if (before + decimals > 10) {
+            // Only the first 10 digits are significant: round there, the rest reads 0.
+            const double scale = std::pow(10.0, 10 - before);
+            x = std::round(x * scale) / scale;
+        }
+    }
+    return Fixed(x, decimals);
+}
+
 std::string FormatValue(float value) {
     if (IsNanOrInf(value)) return kNan;
     const double x = value;

@@ -24,6 +24,9 @@ std::string FormatFixed(float value, int decimals);
 // Moisture values: "NAN", "0", "%.2e" below 0.000001, otherwise fixed point with
 // 6, 5, 4, 3, 2, 1 or 0 decimals by magnitude.
 std::string FormatMoistureValue(float value);
+// Fixed point with `decimals` decimals and at most 10 significant digits; a value
+// of 1e10 or more in the general form ("1.234567891E12"); '.' as separator.
+std::string FormatFixed(double value, int decimals);
 
 // Key codes of the filters (characters as typed).
 constexpr char32_t kKeyBackspace = 8;

@@ -80,6 +80,9 @@ struct Faults {
     int answerDelayMs = 0;      // wait before every reply
     int paceBaud = 0;           // send and receive at line speed: 0 off, -1 table 3's speed, N bit/s
     bool archiveError = false;  // bit 7 of the flags of command-8 replies
+    // Commands 15 and 16 only: the first record of the reply is the one three hours
+    // (days) before the one due, as if the controller's archive were out of order.
+    FaultRule outOfOrder;
 };
 
 struct SimStats {

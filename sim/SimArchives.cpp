@@ -270,6 +270,10 @@ void SimArchives::Measurement(SimSeconds slot, const Zones& zones, uint8_t* out)
         status = 0x20;
     } else {
         for (int p = 0; p < kParams; ++p) {
+            if (U(31, uint64_t(slot), uint64_t(p)) < 0.001) {  // now and then a parameter without value
+                PutU32(out + 12 + 4 * p, 0x7FC00000u);
+                continue;
+            }
             const float v = ValueAt(p, slot, zones);
             uint32_t bits = FloatBits(v) & ~3u;
             const int zone = zones.ZoneOf(p, v);
@@ -308,7 +312,9 @@ void SimArchives::Average(SimSeconds from, SimSeconds to, const Zones& zones, ui
     out[7] = end[4];
     out[8] = end[5];
     double sum[kParams] = {};
+    int valid[kParams] = {};
     int count = 0, off = 0, lost = 0;
+    uint8_t alarms = 0;
     uint8_t rec[kChromRecord];
     for (SimSeconds s = SlotAtOrAfter(from); s < to; s += kSlot) {
         if (ControllerOff(s)) {
@@ -317,13 +323,16 @@ void SimArchives::Average(SimSeconds from, SimSeconds to, const Zones& zones, ui
             ++lost;
         } else {
             Measurement(s, zones, rec);
+            alarms |= rec[7] & 0x10;
             for (int p = 0; p < kParams; ++p) {
                 uint32_t bits;
                 std::memcpy(&bits, rec + 12 + 4 * p, 4);
                 bits &= ~3u;
                 float v;
                 std::memcpy(&v, &bits, 4);
+                if (std::isnan(v)) continue;
                 sum[p] += v;
+                ++valid[p];
             }
             ++count;
         }
@@ -333,7 +342,9 @@ void SimArchives::Average(SimSeconds from, SimSeconds to, const Zones& zones, ui
         status = 0x02;
     } else {
         if (lost > 0) status |= 0x20;  // substitute values stood in while the link was down
-        for (int p = 0; p < kParams; ++p) PutFloat(out + 12 + 4 * p, count ? float(sum[p] / count) : kBase[p]);
+        status |= alarms;              // some value went beyond its limits
+        for (int p = 0; p < kParams; ++p)
+            PutFloat(out + 12 + 4 * p, !count ? kBase[p] : valid[p] ? float(sum[p] / valid[p]) : std::nanf(""));
     }
     out[9] = status;
     out[10] = uint8_t(count & 0xFF);

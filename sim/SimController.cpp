@@ -769,6 +769,17 @@ bool SimController::AveragesByRange(const uint8_t* f, bool daily, std::vector<ui
     std::vector<uint8_t> rec(static_cast<size_t>(size));
     int k = 0;
     for (SimSeconds t = from; t <= to && k < most; t += step, ++k) {
+        if (averageOutOfOrder && k == 0) {
+            averageOutOfOrder = false;
+            const SimSeconds early = t - 3 * step;
+            if (instrument == 0) {
+                daily ? archives_->Daily(early, zones, rec.data()) : archives_->Hourly(early, zones, rec.data());
+            } else {
+                daily ? archives_->MoistDaily(early, rec.data()) : archives_->MoistHourly(early, rec.data());
+            }
+            body.insert(body.end(), rec.begin(), rec.end());
+            continue;
+        }
         if (instrument == 0) {
             daily ? archives_->Daily(t, zones, rec.data()) : archives_->Hourly(t, zones, rec.data());
         } else {

@@ -78,6 +78,8 @@ public:
 
     // Bit 7 of the flags byte of command-8 replies ("error in this archive").
     bool archiveErrorFlag = false;
+    // The next reply to command 15 or 16 starts with a record three steps early.
+    bool averageOutOfOrder = false;
 
 private:
     void LoadDefaults();

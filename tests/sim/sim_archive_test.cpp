@@ -96,7 +96,7 @@ TEST(SimArchive, MeasurementsComeTwoPerReplyInOrderWithContinuation) {
         EXPECT_EQ(Crc16(rec.data(), 94), 0);
         EXPECT_EQ(Bytes(rec.begin(), rec.begin() + 6), Packed(2024, 3, 15, 10, int(3 * i), 0));
         const float ch4 = Value(rec, 12 + 4 * 8, true);
-        if (!(rec[7] & 0x22)) EXPECT_TRUE(ch4 > 95 && ch4 < 100) << ch4;
+        if (!(rec[7] & 0x22) && !std::isnan(ch4)) EXPECT_TRUE(ch4 > 95 && ch4 < 100) << ch4;
     }
     // A period reaching past "now" ends at now; one before the archive gives nothing.
     r = ReadByPeriod(l, 0, 6, 94, Packed(2024, 3, 15, 11, 55, 0), Packed(2024, 3, 16, 0, 0, 0));
@@ -188,16 +188,24 @@ TEST(SimArchive, HourlyRecordsAverageTheMeasurementsOfTheirHour) {
     PeriodRead m = ReadByPeriod(l, 0, 6, 94, Packed(2024, 3, 15, 4, 0, 0), Packed(2024, 3, 15, 4, 59, 59));
     ASSERT_EQ(m.records.size(), 20u);
     const Bytes& h = hours[1];
-    int valid = 0;
+    int valid = 0, values[20] = {};
     double sum[20] = {};
     for (auto& rec : m.records) {
         if (rec[7] & 0x22) continue;
         ++valid;
-        for (int p = 0; p < 20; ++p) sum[p] += Value(rec, 12 + 4 * p, true);
+        for (int p = 0; p < 20; ++p) {
+            const double v = Value(rec, 12 + 4 * p, true);
+            if (std::isnan(v)) continue;  // a parameter without value takes no part
+            sum[p] += v;
+            ++values[p];
+        }
     }
     EXPECT_EQ(h[10] | h[11] << 8, valid);
     ASSERT_GT(valid, 0);
-    for (int p = 0; p < 20; ++p) EXPECT_NEAR(Value(h, 12 + 4 * p, false), sum[p] / valid, 1e-4 * (1 + std::fabs(sum[p] / valid))) << p;
+    for (int p = 0; p < 20; ++p) {
+        ASSERT_GT(values[p], 0) << p;
+        EXPECT_NEAR(Value(h, 12 + 4 * p, false), sum[p] / values[p], 1e-4 * (1 + std::fabs(sum[p] / values[p]))) << p;
+    }
     // Nothing is served for an hour that has not ended.
     auto current = ReadAverages(l, false, 0, Packed(2024, 3, 15, 11, 0, 0), Packed(2024, 3, 15, 13, 0, 0));
     ASSERT_EQ(current.size(), 1u);
@@ -352,6 +360,64 @@ TEST(SimArchive, ArchivesGrowWithTheClock) {
     EXPECT_EQ(count(), 41u);
     ASSERT_TRUE(l.Read(2, 0, 6));
     EXPECT_EQ(Bytes(l.image.Data(2), l.image.Data(2) + 6), Packed(2024, 3, 15, 13, 1, 0));
+}
+
+TEST(SimArchive, ChromatographArchivesHoldEveryKindOfSpecialRecord) {
+    SimLink l(Via::kTcp);
+    ASSERT_TRUE(l.ok);
+    // Two months of measurements: off and no-link slots, calibrations, both zones, values without value.
+    PeriodRead m = ReadByPeriod(l, 0, 6, 94, Packed(2024, 1, 15, 12, 0, 0), Packed(2024, 3, 15, 12, 0, 0));
+    ASSERT_TRUE(m.ok) << l.box.ErrorText();
+    int off = 0, lost = 0, calibrating = 0, warning = 0, alarm = 0, nan = 0;
+    for (auto& rec : m.records) {
+        off += (rec[7] & 0x02) != 0;
+        lost += (rec[7] & 0x20) != 0;
+        calibrating += (rec[7] & 0x80) != 0;
+        for (int p = 0; p < 20; ++p) {
+            uint32_t bits;
+            std::memcpy(&bits, &rec[size_t(12 + 4 * p)], 4);
+            if ((bits & 0x7F800000u) == 0x7F800000u) ++nan;
+            else if ((bits & 3) == 1) ++warning;
+            else if ((bits & 3) == 3) ++alarm;
+        }
+    }
+    EXPECT_GT(off, 20);
+    EXPECT_GT(lost, 20);
+    EXPECT_GT(calibrating, 50);
+    EXPECT_GT(warning, 10);
+    EXPECT_GT(alarm, 10);
+    EXPECT_GT(nan, 10);
+    EXPECT_LT(nan, 2000);
+    // Whole hours with the controller off are there as records with status bit 1.
+    auto hours = ReadAverages(l, false, 0, Packed(2024, 1, 15, 12, 0, 0), Packed(2024, 3, 15, 11, 0, 0));
+    ASSERT_EQ(hours.size(), 60u * 24);
+    int offHours = 0;
+    for (size_t i = 0; i < hours.size(); ++i) offHours += hours[i][9] == 0x02;
+    EXPECT_GE(offHours, 1);
+}
+
+TEST(SimArchive, TheOutOfOrderFaultDeliversOneRecordThreeStepsEarly) {
+    for (bool daily : {false, true}) {
+        SimLink l(Via::kTcp);
+        ASSERT_TRUE(l.ok);
+        sim::Faults f;
+        f.outOfOrder = {1, 1, 0};  // the second reply to command 15 or 16; command 8 untouched
+        l.sim.SetFaults(f);
+        PeriodRead m = ReadByPeriod(l, 0, 6, 94, Packed(2024, 3, 15, 10, 0, 0), Packed(2024, 3, 15, 10, 9, 0));
+        EXPECT_EQ(m.records.size(), 4u);
+        const Bytes first = daily ? Packed(2024, 3, 1, 0, 0, 0) : Packed(2024, 3, 14, 0, 0, 0);
+        const Bytes last = daily ? Packed(2024, 3, 8, 0, 0, 0) : Packed(2024, 3, 14, 7, 0, 0);
+        auto recs = ReadAverages(l, daily, 0, first, last);
+        ASSERT_EQ(recs.size(), 8u) << daily;
+        const int at = daily ? 2 : 3;  // day or hour byte
+        const int base = daily ? 1 : 0;
+        std::vector<int> seen;
+        for (auto& r : recs) seen.push_back(r[size_t(at)]);
+        const std::vector<int> want = {base, base + 1, base + 2 - 3 + (daily ? 29 : 24), base + 3, base + 4, base + 5,
+                                       base + 6, base + 7};
+        EXPECT_EQ(seen, want) << daily;
+        EXPECT_EQ(l.sim.faults().outOfOrder.times, 0);
+    }
 }
 
 }  // namespace
