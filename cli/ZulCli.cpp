@@ -198,6 +198,8 @@ bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui) {
     box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 100);
     if (!box.OpenPort()) {
         std::fprintf(stderr, "zul: %s (%s)\n", box.ErrorText().c_str(), phone ? o.modem.c_str() : o.serial.c_str());
+        const std::string advice = box.PortAccessAdvice();
+        if (!advice.empty()) std::fprintf(stderr, "zul: %s\n", advice.c_str());
         return false;
     }
     if (phone && !DialForCommand(box, ui, {o.phone, o.modemInit, 1, int(o.connectWaitS >= 0 ? o.connectWaitS : 50)})) {

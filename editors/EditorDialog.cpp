@@ -212,18 +212,18 @@ TRuleBox::TRuleBox(bool winter, QWidget* parent)
     });
     connect(CbMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int item) {
         if (loading_ || item < 0) return;
-        rule_[1] = DaySpecWithMethod(rule_[1], item == 1);
+        rule_[1] = DayByteWithMethod(rule_[1], item == 1);
         FillDays();
         Show();
     });
     connect(CbDay, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int item) {
-        if (!loading_ && item >= 0) rule_[1] = DaySpecWithDayItem(rule_[1], item);
+        if (!loading_ && item >= 0) rule_[1] = DayByteWithDayItem(rule_[1], item);
     });
     connect(CbOrdinal, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int item) {
-        if (!loading_ && item >= 0) rule_[1] = DaySpecWithOrdinalItem(rule_[1], item);
+        if (!loading_ && item >= 0) rule_[1] = DayByteWithOrdinalItem(rule_[1], item);
     });
     connect(CbWeekday, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int item) {
-        if (!loading_ && item >= 0) rule_[1] = DaySpecWithWeekdayItem(rule_[1], item);
+        if (!loading_ && item >= 0) rule_[1] = DayByteWithWeekdayItem(rule_[1], item);
     });
     connect(CbHour, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int item) {
         if (!loading_ && item >= 0) rule_[2] = uint8_t(RuleHourFromItem(winter_, item));
@@ -233,14 +233,14 @@ TRuleBox::TRuleBox(bool winter, QWidget* parent)
 void TRuleBox::FillDays() {
     const bool was = loading_;
     loading_ = true;
-    const int keep = DaySpecDayItem(rule_[1]);
+    const int keep = DayByteDayItem(rule_[1]);
     CbDay->clear();
     int days = RuleDaysInMonth(rule_[0]);
     if (days == 0) days = 31;
     for (int d = 1; d <= days; ++d) CbDay->addItem(QString::number(d));
     SelectItem(CbDay, keep);
-    SelectItem(CbOrdinal, DaySpecOrdinalItem(rule_[1]));
-    SelectItem(CbWeekday, DaySpecWeekdayItem(rule_[1]));
+    SelectItem(CbOrdinal, DayByteOrdinalItem(rule_[1]));
+    SelectItem(CbWeekday, DayByteWeekdayItem(rule_[1]));
     loading_ = was;
 }
 
@@ -248,7 +248,7 @@ void TRuleBox::Load(const uint8_t* rule) {
     std::copy(rule, rule + 3, rule_);
     loading_ = true;
     SelectItem(CbMonth, RuleItemFromMonth(winter_, rule_[0]));
-    SelectItem(CbMethod, DaySpecIsWeekday(rule_[1]) ? 1 : 0);
+    SelectItem(CbMethod, DayByteIsWeekday(rule_[1]) ? 1 : 0);
     FillDays();
     SelectItem(CbHour, RuleItemFromHour(winter_, rule_[2]));
     loading_ = false;
@@ -257,7 +257,7 @@ void TRuleBox::Load(const uint8_t* rule) {
 
 void TRuleBox::Show() {
     const bool change = rule_[0] != 0;
-    const bool weekday = DaySpecIsWeekday(rule_[1]);
+    const bool weekday = DayByteIsWeekday(rule_[1]);
     for (QWidget* w : otherRows_) w->setVisible(change);
     for (QWidget* w : dayRow_) w->setVisible(change && !weekday);
     for (QWidget* w : weekRow_) w->setVisible(change && weekday);

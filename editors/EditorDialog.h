@@ -137,7 +137,7 @@ class TRuleBox : public QGroupBox {
     Q_OBJECT
 public:
     TRuleBox(bool winter, QWidget* parent = nullptr);
-    void Load(const uint8_t* rule);         // month, day specification, hour
+    void Load(const uint8_t* rule);         // month, day of change, hour
     void Store(uint8_t* rule) const { std::copy(rule_, rule_ + 3, rule); }
     const uint8_t* rule() const { return rule_; }
 

@@ -114,39 +114,39 @@ int RuleItemFromHour(bool winter, int hour) {
     return item >= 0 && item < kRuleHourItems ? item : -1;
 }
 
-bool DaySpecIsWeekday(uint8_t spec) { return spec & 0x80; }
+bool DayByteIsWeekday(uint8_t day) { return day & 0x80; }
 
-int DaySpecDayItem(uint8_t spec) {
-    const int day = spec & 0x7F;
-    return day >= 1 && day <= 31 ? day - 1 : -1;
+int DayByteDayItem(uint8_t day) {
+    const int d = day & 0x7F;
+    return d >= 1 && d <= 31 ? d - 1 : -1;
 }
 
-int DaySpecOrdinalItem(uint8_t spec) {
-    const bool fromEnd = spec & 0x40;
-    const int n = spec & 0x07;
+int DayByteOrdinalItem(uint8_t day) {
+    const bool fromEnd = day & 0x40;
+    const int n = day & 0x07;
     if (!fromEnd) return n >= 1 && n <= 3 ? n - 1 : -1;
     return n == 1 ? 4 : n == 2 ? 3 : -1;
 }
 
-int DaySpecWeekdayItem(uint8_t spec) {
-    const int d = (spec >> 3) & 0x07;
+int DayByteWeekdayItem(uint8_t day) {
+    const int d = (day >> 3) & 0x07;
     return d >= 1 && d <= 7 ? d - 1 : -1;
 }
 
-uint8_t DaySpecWithMethod(uint8_t spec, bool weekday) {
-    return uint8_t((spec & 0x7F) | (weekday ? 0x80 : 0));
+uint8_t DayByteWithMethod(uint8_t day, bool weekday) {
+    return uint8_t((day & 0x7F) | (weekday ? 0x80 : 0));
 }
 
-uint8_t DaySpecWithDayItem(uint8_t spec, int item) { return uint8_t((spec & 0x80) | ((item + 1) & 0x7F)); }
+uint8_t DayByteWithDayItem(uint8_t day, int item) { return uint8_t((day & 0x80) | ((item + 1) & 0x7F)); }
 
-uint8_t DaySpecWithOrdinalItem(uint8_t spec, int item) {
+uint8_t DayByteWithOrdinalItem(uint8_t day, int item) {
     const int fromEnd = item >= 3 ? 1 : 0;
     const int n = item >= 3 ? 5 - item : item + 1;
-    return uint8_t((spec & ~0x47) | (fromEnd << 6) | (n & 0x07));
+    return uint8_t((day & ~0x47) | (fromEnd << 6) | (n & 0x07));
 }
 
-uint8_t DaySpecWithWeekdayItem(uint8_t spec, int item) {
-    return uint8_t((spec & ~0x38) | (((item + 1) & 0x07) << 3));
+uint8_t DayByteWithWeekdayItem(uint8_t day, int item) {
+    return uint8_t((day & ~0x38) | (((item + 1) & 0x07) << 3));
 }
 
 // --- bytes ------------------------------------------------------------------------

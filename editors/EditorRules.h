@@ -43,17 +43,17 @@ int RuleDaysInMonth(int month);
 int RuleHourFromItem(bool winter, int item);
 int RuleItemFromHour(bool winter, int hour);
 constexpr int kRuleHourItems = 23;
-// The day specification byte: bit 7 method, bits 0-6 day of month; or bits 0-2
+// The day-of-change byte: bit 7 method, bits 0-6 day of month; or bits 0-2
 // week count, bit 6 counted from the end, bits 3-5 weekday (1 = Sunday).
-bool DaySpecIsWeekday(uint8_t spec);
-int DaySpecDayItem(uint8_t spec);       // item of "1".."31", -1 when none fits
-int DaySpecOrdinalItem(uint8_t spec);   // "Первый".."Последний", -1 when none fits
-int DaySpecWeekdayItem(uint8_t spec);   // "Воскресенье".."Суббота", -1 when none fits
+bool DayByteIsWeekday(uint8_t day);
+int DayByteDayItem(uint8_t day);       // item of "1".."31", -1 when none fits
+int DayByteOrdinalItem(uint8_t day);   // "Первый".."Последний", -1 when none fits
+int DayByteWeekdayItem(uint8_t day);   // "Воскресенье".."Суббота", -1 when none fits
 // Each list changes only its own bits.
-uint8_t DaySpecWithMethod(uint8_t spec, bool weekday);
-uint8_t DaySpecWithDayItem(uint8_t spec, int item);
-uint8_t DaySpecWithOrdinalItem(uint8_t spec, int item);
-uint8_t DaySpecWithWeekdayItem(uint8_t spec, int item);
+uint8_t DayByteWithMethod(uint8_t day, bool weekday);
+uint8_t DayByteWithDayItem(uint8_t day, int item);
+uint8_t DayByteWithOrdinalItem(uint8_t day, int item);
+uint8_t DayByteWithWeekdayItem(uint8_t day, int item);
 
 // --- Ethernet (table 29) -------------------------------------------------------
 // An octet typed into a box is stored as the low 8 bits of its number.

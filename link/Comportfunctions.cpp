@@ -52,6 +52,8 @@ PosixSerialPort::~PosixSerialPort() { Close(); }
 bool PosixSerialPort::OpenComPort(int portNumber, int baud, int dataBits, int parity, int stopBits,
                            int, int, bool dtr, bool rts) {
     std::string path = PortDevicePath(portNumber);
+    openPath_ = path;
+    openErrno_ = ENOENT;
     if (path.empty()) return false;
     return OpenPath(path, baud, dataBits, parity, stopBits, dtr, rts);
 }
@@ -59,11 +61,17 @@ bool PosixSerialPort::OpenComPort(int portNumber, int baud, int dataBits, int pa
 bool PosixSerialPort::OpenPath(const std::string& path, int baud, int dataBits, int parity,
                                int stopBits, bool dtr, bool rts) {
     Close();
+    openPath_ = path;
+    openErrno_ = 0;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        openErrno_ = errno;
+        return false;
+    }
     // Exclusive: TIOCEXCL keeps other openers out (but not root), flock keeps out
     // every program that asks for the lock, ours included.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        openErrno_ = EBUSY;
         ::close(fd);
         return false;
     }

@@ -37,11 +37,15 @@ public:
     bool WaitReadable(int timeoutMs) override;
     std::string DevicePath() const override { return path_; }
     int fd() const { return fd_; }
+    int LastOpenErrno() const override { return openErrno_; }
+    std::string LastOpenPath() const override { return openPath_; }
 
 private:
     bool SetModemLine(int bit, bool on);
     int fd_ = -1;
     std::string path_;
+    int openErrno_ = 0;
+    std::string openPath_;
 };
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort();

@@ -393,7 +393,7 @@ void TFormConn_Par::SearchClick() {
         ui_.ShowMessageBox(kMsgPlain,
                            "Коммуникационный порт " + std::string(kCyrillicCom) + std::to_string(d.port) +
                                " недоступен",
-                           "");
+                           engine_.PortAccessAdvice());
         return;
     }
     const uint8_t request[3] = {0, 0, 1};  // table 0, field 0, one field

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "link/Comportfunctions.h"
+#include "link/PortAccess.h"
 #include "shell/UserInterface.h"
 
 namespace zul {
@@ -100,6 +101,11 @@ const std::string& Qrtbox::ErrorText() {
     return errorText;
 }
 
+std::string Qrtbox::PortAccessAdvice() const {
+    if (!port) return {};
+    return zul::PortAccessAdvice(port->LastOpenPath(), port->LastOpenErrno());
+}
+
 bool Qrtbox::OpenPort() {
     ClosePort();
     const int64_t start = clock->MonotonicNs();
@@ -111,6 +117,8 @@ bool Qrtbox::OpenPort() {
             got = true;
             break;
         }
+        // A device this user may not open stays so for the whole wait.
+        if (port->LastOpenErrno() == EACCES || port->LastOpenErrno() == EPERM) break;
         ProcessEvents();
         clock->WaitMs(50);
     } while (clock->MonotonicNs() - start < waitNs);

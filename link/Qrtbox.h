@@ -80,6 +80,9 @@ public:
     bool Exchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter);
     bool SendReceive(int frameLength);
     bool OpenPort();
+    // After OpenPort failed on a device this user may not open: what to do about it
+    // on Linux (the owning group, logging in again); "" for any other failure.
+    std::string PortAccessAdvice() const;
     void ClosePort();
     bool PortOpen() const { return port && port->IsOpen(); }
     const std::string& ErrorText();

@@ -34,6 +34,9 @@ public:
     virtual bool WaitReadable(int timeoutMs) = 0;
     // The device path behind the open port (for messages and the port list).
     virtual std::string DevicePath() const = 0;
+    // errno of the last failed open (0 after a successful one) and the device it tried.
+    virtual int LastOpenErrno() const { return 0; }
+    virtual std::string LastOpenPath() const { return DevicePath(); }
 };
 
 }  // namespace zul

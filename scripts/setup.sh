@@ -5,7 +5,8 @@ pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
       libxlsxwriter-dev libzip-dev libpugixml-dev
       qt6-charts-dev libqt6opengl6-dev
-      fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth x11-utils)
+      fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth
+      dpkg-dev file desktop-file-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

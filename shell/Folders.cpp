@@ -59,7 +59,7 @@ std::string ChooseProgramFolder(const ProgramFolderSources& s) {
     std::string folder;
     if (!s.homeOption.empty()) folder = s.homeOption;
     else if (!s.envHome.empty()) folder = s.envHome;
-    else if (Writable(s.exeFolder)) folder = s.exeFolder;
+    else if (!s.installed && Writable(s.exeFolder)) folder = s.exeFolder;
     else {
         std::string data = s.xdgDataHome;
         if (data.empty() || data[0] != '/') data = WithSlash(s.userHome.empty() ? "/tmp" : s.userHome) + ".local/share";
@@ -77,8 +77,29 @@ std::string ExecutableFolder() {
     return WithSlash(exe.parent_path().string());
 }
 
+std::string InstalledDataFolder(const std::string& exeFolder) {
+    std::error_code ec;
+    const std::filesystem::path bin = std::filesystem::path(WithSlash(exeFolder)).parent_path();
+    if (bin.filename() != "bin") return {};
+    const std::filesystem::path data = bin.parent_path() / "share" / "zul-qrt510";
+    return std::filesystem::is_directory(data, ec) ? WithSlash(data.string()) : std::string();
+}
+
+std::string FindDataFile(const std::string& name) {
+    const std::string exe = ExecutableFolder();
+    const std::string installed = InstalledDataFolder(exe);
+    std::error_code ec;
+    for (const std::string& folder : {ProgramFolder(), installed, WithSlash(exe) + "../templates/"}) {
+        if (folder.empty()) continue;
+        const std::filesystem::path p = std::filesystem::path(WithSlash(folder)) / name;
+        if (std::filesystem::is_regular_file(p, ec)) return p.lexically_normal().string();
+    }
+    return {};
+}
+
 ProgramFolderSources ProgramFolderSourcesFromEnvironment(const std::string& homeOption) {
-    return {homeOption, Env("ZUL_HOME"), ExecutableFolder(), Env("XDG_DATA_HOME"), Env("HOME")};
+    const std::string exe = ExecutableFolder();
+    return {homeOption, Env("ZUL_HOME"), exe, Env("XDG_DATA_HOME"), Env("HOME"), !InstalledDataFolder(exe).empty()};
 }
 
 const std::string& ProgramFolder() { return CurrentProgramFolder(); }

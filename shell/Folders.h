@@ -31,13 +31,22 @@ struct ProgramFolderSources {
     std::string exeFolder;     // the executable's folder
     std::string xdgDataHome;   // XDG_DATA_HOME
     std::string userHome;      // HOME
+    bool installed = false;    // the executable is an installed one (InstalledDataFolder exists)
 };
-// --home, else ZUL_HOME, else the executable's folder when it is writable, else
-// $XDG_DATA_HOME/zul-qrt510 ($HOME/.local/share when XDG_DATA_HOME is unset).
+// --home, else ZUL_HOME, else the executable's folder when it is writable and not an
+// installed bin/ folder, else $XDG_DATA_HOME/zul-qrt510 ($HOME/.local/share when
+// XDG_DATA_HOME is unset).
 // The result is absolute and ends in '/'; it is created when missing.
 std::string ChooseProgramFolder(const ProgramFolderSources& sources);
 // The folder of the running executable (from /proc/self/exe), ending in '/'.
 std::string ExecutableFolder();
+// The read-only data of an installed program: <prefix>/share/zul-qrt510/ beside the
+// executable's <prefix>/bin/ ("" when there is none).
+std::string InstalledDataFolder(const std::string& exeFolder);
+// Where a file the program reads but never writes (a report template) is found: the
+// program folder first, then the installed data folder, then the templates folder the
+// build puts beside the executables (<build>/templates/). "" when none holds it.
+std::string FindDataFile(const std::string& name);
 // The sources from the environment and the given --home option.
 ProgramFolderSources ProgramFolderSourcesFromEnvironment(const std::string& homeOption);
 

@@ -40,17 +40,17 @@ TEST(TimeChangeRule, ListsSetOnlyTheirOwnBits) {
     };
     for (const Case& c : cases) {
         uint8_t b = c.before;
-        if (c.method >= 0) b = DaySpecWithMethod(b, c.method == 1);
-        if (c.day >= 0) b = DaySpecWithDayItem(b, c.day);
-        if (c.ordinal >= 0) b = DaySpecWithOrdinalItem(b, c.ordinal);
-        if (c.weekday >= 0) b = DaySpecWithWeekdayItem(b, c.weekday);
+        if (c.method >= 0) b = DayByteWithMethod(b, c.method == 1);
+        if (c.day >= 0) b = DayByteWithDayItem(b, c.day);
+        if (c.ordinal >= 0) b = DayByteWithOrdinalItem(b, c.ordinal);
+        if (c.weekday >= 0) b = DayByteWithWeekdayItem(b, c.weekday);
         EXPECT_EQ(int(b), int(c.after)) << "from " << int(c.before);
     }
 }
 
 TEST(TimeChangeRule, BytesBackToListItems) {
     struct Case {
-        uint8_t spec;
+        uint8_t byte;
         bool weekday;
         int day, ordinal, weekdayItem;
     };
@@ -59,17 +59,17 @@ TEST(TimeChangeRule, BytesBackToListItems) {
         {0x1F, false, 30, -1, 2}, {0x00, false, -1, -1, -1}, {0x9C, true, 27, -1, 2},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DaySpecIsWeekday(c.spec), c.weekday) << int(c.spec);
-        EXPECT_EQ(DaySpecDayItem(c.spec), c.day) << int(c.spec);
-        EXPECT_EQ(DaySpecOrdinalItem(c.spec), c.ordinal) << int(c.spec);
-        EXPECT_EQ(DaySpecWeekdayItem(c.spec), c.weekdayItem) << int(c.spec);
+        EXPECT_EQ(DayByteIsWeekday(c.byte), c.weekday) << int(c.byte);
+        EXPECT_EQ(DayByteDayItem(c.byte), c.day) << int(c.byte);
+        EXPECT_EQ(DayByteOrdinalItem(c.byte), c.ordinal) << int(c.byte);
+        EXPECT_EQ(DayByteWeekdayItem(c.byte), c.weekdayItem) << int(c.byte);
     }
     // Every choice of the lists comes back as the same items.
     for (int o = 0; o < 5; ++o)
         for (int w = 0; w < 7; ++w) {
-            const uint8_t b = DaySpecWithWeekdayItem(DaySpecWithOrdinalItem(0x80, o), w);
-            EXPECT_EQ(DaySpecOrdinalItem(b), o);
-            EXPECT_EQ(DaySpecWeekdayItem(b), w);
+            const uint8_t b = DayByteWithWeekdayItem(DayByteWithOrdinalItem(0x80, o), w);
+            EXPECT_EQ(DayByteOrdinalItem(b), o);
+            EXPECT_EQ(DayByteWeekdayItem(b), w);
         }
 }
 
