@@ -439,13 +439,7 @@ void TFormMain::NotAvailable() {
     ShowNotAvailable(item ? item->text() : QString(), this);
 }
 
-void TFormMain::NSinhrClick() { NotAvailable(); }
-void TFormMain::NPassClick() { NotAvailable(); }
-void TFormMain::NContrDtClick() { NotAvailable(); }
 void TFormMain::NAudPrnClick() { NotAvailable(); }
-void TFormMain::NSitClick() { NotAvailable(); }
-void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
-void TFormMain::NWmt_MomDataClick() { NotAvailable(); }
 void TFormMain::NWmt_RdMeasClick() { NotAvailable(); }
 void TFormMain::NWmt_ViewMeasClick() { NotAvailable(); }
 void TFormMain::NWmt_ReadHourClick() { NotAvailable(); }
@@ -454,6 +448,5 @@ void TFormMain::NWmt_ReadDayClick() { NotAvailable(); }
 void TFormMain::NWmt_ViewDayClick() { NotAvailable(); }
 void TFormMain::NExcDayClick() { NotAvailable(); }
 void TFormMain::NExcMonClick() { NotAvailable(); }
-void TFormMain::NUserClick() { NotAvailable(); }
 
 }  // namespace zul

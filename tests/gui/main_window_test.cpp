@@ -283,9 +283,10 @@ private slots:
                 m->close();
             }
         });
-        w.menuItem("NChrom_Mom")->trigger();
+        QAction* item = w.menuItem("NWmt_ViewMeas");
+        item->trigger();
         QVERIFY2(line1.contains(QStringLiteral("пока недоступна")), qPrintable(line1));
-        QVERIFY(line1.contains(QStringLiteral("Мгновенные данные хроматографа")));
+        QVERIFY(line1.contains(item->text()));
         QCOMPARE(kindHeight, 150);
     }
 
