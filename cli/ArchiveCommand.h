@@ -18,10 +18,13 @@ extern const char* const kArchiveHelp;
 extern const char* const kExportHelp;
 int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args);
 int RunExportCommand(const std::vector<std::string>& args);
-// `zul show` of .mch, .hch, .dch and .clb files.
+// `zul show` of .mch, .hch, .dch, .clb, .mwm, .hwm and .dwm files.
 int ShowMeasurementFile(const std::string& path, const TableImage& image);
 int ShowHourlyFile(const std::string& path, const TableImage& image);
 int ShowDailyFile(const std::string& path, const TableImage& image);
 int ShowCalibrationFile(const std::string& path, const TableImage& image);
+int ShowMoistMeasurementFile(const std::string& path, const TableImage& image);
+int ShowMoistHourlyFile(const std::string& path, const TableImage& image);
+int ShowMoistDailyFile(const std::string& path, const TableImage& image);
 
 }  // namespace zul::cli

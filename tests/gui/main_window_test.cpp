@@ -283,7 +283,7 @@ private slots:
                 m->close();
             }
         });
-        QAction* item = w.menuItem("NWmt_ViewMeas");
+        QAction* item = w.menuItem("NExcMon");
         item->trigger();
         QVERIFY2(line1.contains(QStringLiteral("пока недоступна")), qPrintable(line1));
         QVERIFY(line1.contains(item->text()));
