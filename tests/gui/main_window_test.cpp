@@ -286,7 +286,7 @@ private slots:
         QAction* item = w.menuItem("NExcMon");
         item->trigger();
         QVERIFY2(line1.contains(QStringLiteral("пока недоступна")), qPrintable(line1));
-        QVERIFY(line1.contains(item->text()));
+        QVERIFY(line1.contains(item->text().trimmed()));
         QCOMPARE(kindHeight, 150);
     }
 
