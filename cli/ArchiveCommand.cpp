@@ -67,7 +67,17 @@ private:
     bool yes_;
 };
 
-// Prints the refusal or the open failure; true when the file was read.
+
+int ShowFile(const std::string& path, const TableImage& image, ChromTableKind kind) {
+    ArchiveFileData d;
+    if (!ReadChromFile(path, kind, image, d)) return kFail;
+    const ChromTable t(kind, d.header, d.rows.data(), d.present);
+    std::fputs(ChromShowText(t).c_str(), stdout);
+    return kOk;
+}
+
+}  // namespace
+
 bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImage& image, ArchiveFileData& d) {
     switch (ReadArchiveFile(path, ChromArchiveKind(kind), image, ChromRecordSize(kind), d)) {
     case ArchiveFileStatus::kCannotOpen:
@@ -82,15 +92,16 @@ bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImag
     return true;
 }
 
-int ShowFile(const std::string& path, const TableImage& image, ChromTableKind kind) {
-    ArchiveFileData d;
-    if (!ReadChromFile(path, kind, image, d)) return kFail;
-    const ChromTable t(kind, d.header, d.rows.data(), d.present);
-    std::fputs(ChromShowText(t).c_str(), stdout);
-    return kOk;
+bool ChromKindOfPath(const std::string& path, ChromTableKind& kind) {
+    const size_t dot = path.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? "" : path.substr(dot);
+    for (ChromTableKind k : {kChromMeasurement, kChromHourly, kChromDaily, kChromCalibration})
+        if (ext == ChromFileExtension(k)) {
+            kind = k;
+            return true;
+        }
+    return false;
 }
-
-}  // namespace
 
 int ShowMeasurementFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kChromMeasurement); }
 int ShowHourlyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kChromHourly); }
@@ -181,13 +192,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
     }
     if (args.size() != 3 || args[1] != "-o") return usage("FILE -o BOOK.xlsx expected");
     const std::string& path = args[0];
-    const size_t dot = path.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? "" : path.substr(dot);
     ChromTableKind kind;
-    if (ext == ".mch") kind = kChromMeasurement;
-    else if (ext == ".hch") kind = kChromHourly;
-    else if (ext == ".dch") kind = kChromDaily;
-    else return usage("a .mch, .hch or .dch file expected");
+    if (!ChromKindOfPath(path, kind) || kind == kChromCalibration) return usage("a .mch, .hch or .dch file expected");
     const TableImage image;  // no controller: chromatograph type 0
     ArchiveFileData d;
     if (!ReadChromFile(path, kind, image, d)) return kFail;
