@@ -8,6 +8,7 @@
 #include "link/Clock.h"
 #include "link/IniFile.h"
 #include "measurements/ChromFetch.h"
+#include "measurements/MoistRecords.h"
 #include "measurements/XlsxExport.h"
 #include "shell/ConnectionStart.h"
 #include "shell/Folders.h"
@@ -19,13 +20,14 @@
 namespace zul::cli {
 
 const char* const kArchiveHelp =
-    "Usage: zul [LINK OPTIONS] archive meas|clb --period \"YYYY-MM-DD HH:MM:SS\" \"YYYY-MM-DD HH:MM:SS\" [-o FILE]\n"
-    "       zul [LINK OPTIONS] archive hour|day --from FIRST --to LAST [--yes] [-o FILE]\n"
+    "Usage: zul [LINK OPTIONS] archive meas|clb --period \"YYYY-MM-DD HH:MM:SS\" \"YYYY-MM-DD HH:MM:SS\" [--moisture] [-o FILE]\n"
+    "       zul [LINK OPTIONS] archive hour|day --from FIRST --to LAST [--moisture] [--yes] [-o FILE]\n"
     "Reads the chromatograph's measurements (meas) or calibrations (clb) of a period\n"
     "(command 8), or its hourly (hour, \"YYYY-MM-DD HH\") or daily (day, \"YYYY-MM-DD\")\n"
-    "averages (commands 15 and 16). Without -o the rows are printed as \"zul show\" prints\n"
-    "them; with -o the archive file is written (.mch .clb .hch .dch added to a name\n"
-    "without extension). The order question of the hourly and daily reads is answered\n"
+    "averages (commands 15 and 16); with --moisture the moisture meter's measurements,\n"
+    "hourly or daily averages. Without -o the rows are printed as \"zul show\" prints\n"
+    "them; with -o the archive file is written (.mch .clb .hch .dch .mwm .hwm .dwm added\n"
+    "to a name without extension). The order question of the hourly and daily reads is answered\n"
     "\"Нет\", or \"Да\" with --yes. Ctrl+C stops a read after the current exchange.\n";
 
 const char* const kExportHelp =
@@ -67,15 +69,6 @@ private:
     bool yes_;
 };
 
-
-int ShowFile(const std::string& path, const TableImage& image, ChromTableKind kind) {
-    ArchiveFileData d;
-    if (!ReadChromFile(path, kind, image, d)) return kFail;
-    const ChromTable t(kind, d.header, d.rows.data(), d.present);
-    std::fputs(ChromShowText(t).c_str(), stdout);
-    return kOk;
-}
-
 }  // namespace
 
 bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImage& image, ArchiveFileData& d) {
@@ -95,7 +88,8 @@ bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImag
 bool ChromKindOfPath(const std::string& path, ChromTableKind& kind) {
     const size_t dot = path.find_last_of('.');
     const std::string ext = dot == std::string::npos ? "" : path.substr(dot);
-    for (ChromTableKind k : {kChromMeasurement, kChromHourly, kChromDaily, kChromCalibration})
+    for (ChromTableKind k : {kChromMeasurement, kChromHourly, kChromDaily, kChromCalibration, kMoistMeasurement,
+                             kMoistHourly, kMoistDaily})
         if (ext == ChromFileExtension(k)) {
             kind = k;
             return true;
@@ -103,10 +97,30 @@ bool ChromKindOfPath(const std::string& path, ChromTableKind& kind) {
     return false;
 }
 
+namespace {
+
+// The rows of a table of either instrument as `zul show` prints them.
+std::string ShowText(ChromTableKind kind, const ArchiveFileHeader& header, const uint8_t* records, size_t count) {
+    if (IsMoistKind(kind)) return MoistShowText(MoistTable(kind, header, records, count));
+    return ChromShowText(ChromTable(kind, header, records, count));
+}
+
+int ShowFile(const std::string& path, const TableImage& image, ChromTableKind kind) {
+    ArchiveFileData d;
+    if (!ReadChromFile(path, kind, image, d)) return kFail;
+    std::fputs(ShowText(kind, d.header, d.rows.data(), d.present).c_str(), stdout);
+    return kOk;
+}
+
+}  // namespace
+
 int ShowMeasurementFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kChromMeasurement); }
 int ShowHourlyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kChromHourly); }
 int ShowDailyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kChromDaily); }
 int ShowCalibrationFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kChromCalibration); }
+int ShowMoistMeasurementFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kMoistMeasurement); }
+int ShowMoistHourlyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kMoistHourly); }
+int ShowMoistDailyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kMoistDaily); }
 
 int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
     auto usage = [](const std::string& what) { return Usage("archive", kArchiveHelp, what); };
@@ -119,7 +133,7 @@ int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string
     else return usage("meas, clb, hour or day expected");
     const bool byPeriod = kind == kChromMeasurement || kind == kChromCalibration;
     std::string a1, a2, out;
-    bool yes = false, period = false, from = false, to = false;
+    bool yes = false, period = false, from = false, to = false, moisture = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "-o" && i + 1 < args.size()) out = args[++i];
@@ -127,12 +141,14 @@ int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string
         else if (a == "--from" && !byPeriod && i + 1 < args.size()) from = true, a1 = args[++i];
         else if (a == "--to" && !byPeriod && i + 1 < args.size()) to = true, a2 = args[++i];
         else if (a == "--yes" && !byPeriod) yes = true;
-        else if (a == "--moisture") return usage("the moisture-meter archives are not read by this command yet");
+        else if (a == "--moisture" && kind != kChromCalibration) moisture = true;
         else return usage("unexpected argument " + a);
     }
+    // The moisture meter's twins of meas, hour and day.
+    if (moisture) kind = ChromTableKind(kind + kMoistMeasurement);
     PeriodInput input;
     ShortPeriod range;
-    const int unit = kind == kChromDaily ? kUnitDay : kUnitHour;
+    const int unit = ChromTwin(kind) == kChromDaily ? kUnitDay : kUnitHour;
     if (byPeriod) {
         if (!period) return usage("give --period START END");
         if (!ParseMoment(a1, input.startDate, input.startHour, input.startMinute, input.startSecond) ||
@@ -173,8 +189,7 @@ int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string
     }
     if (!fetched) return kFail;
     if (out.empty()) {
-        const ChromTable t(kind, r.header, r.records.data(), r.header.RecordCount());
-        std::fputs(ChromShowText(t).c_str(), stdout);
+        std::fputs(ShowText(kind, r.header, r.records.data(), r.header.RecordCount()).c_str(), stdout);
     } else if (!WriteArchiveFile(WithExtension(out, ChromFileExtension(kind)), r.header, r.records.data(),
                                  r.records.size())) {
         ui.ShowMessageBox(kMsgError, "Ошибка открытия файла", "");
@@ -193,7 +208,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
     if (args.size() != 3 || args[1] != "-o") return usage("FILE -o BOOK.xlsx expected");
     const std::string& path = args[0];
     ChromTableKind kind;
-    if (!ChromKindOfPath(path, kind) || kind == kChromCalibration) return usage("a .mch, .hch or .dch file expected");
+    if (!ChromKindOfPath(path, kind) || kind == kChromCalibration || IsMoistKind(kind)) return usage("a .mch, .hch or .dch file expected");
     const TableImage image;  // no controller: chromatograph type 0
     ArchiveFileData d;
     if (!ReadChromFile(path, kind, image, d)) return kFail;

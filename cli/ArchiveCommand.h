@@ -21,7 +21,7 @@ extern const char* const kArchiveHelp;
 extern const char* const kExportHelp;
 int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args);
 int RunExportCommand(const std::vector<std::string>& args);
-// `zul show` of .mch, .hch, .dch and .clb files.
+// `zul show` of .mch, .hch, .dch, .clb, .mwm, .hwm and .dwm files.
 int ShowMeasurementFile(const std::string& path, const TableImage& image);
 int ShowHourlyFile(const std::string& path, const TableImage& image);
 int ShowDailyFile(const std::string& path, const TableImage& image);
@@ -29,7 +29,10 @@ int ShowCalibrationFile(const std::string& path, const TableImage& image);
 // Reads a chromatograph archive file as its viewer does; prints the refusal or the
 // open failure on stderr and returns false when the file cannot be shown.
 bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImage& image, ArchiveFileData& d);
-// The kind of a file by its extension (.mch .hch .dch .clb); false for another.
+// The kind of a file by its extension (.mch .hch .dch .clb .mwm .hwm .dwm); false for another.
 bool ChromKindOfPath(const std::string& path, ChromTableKind& kind);
+int ShowMoistMeasurementFile(const std::string& path, const TableImage& image);
+int ShowMoistHourlyFile(const std::string& path, const TableImage& image);
+int ShowMoistDailyFile(const std::string& path, const TableImage& image);
 
 }  // namespace zul::cli

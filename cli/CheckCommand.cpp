@@ -10,7 +10,7 @@
 namespace zul::cli {
 
 const char* const kCheckHelp =
-    "Usage: zul check FILE.mch|.hch|.dch|.clb\n"
+    "Usage: zul check FILE.mch|.hch|.dch|.clb|.mwm|.hwm|.dwm\n"
     "Tells whether an archive file is whole. On stdout:\n"
     "  expected: N     slots of the file's period at the archive's step, both ends included\n"
     "  received: N     records in the file (duplicates and bad ones included)\n"

@@ -11,7 +11,7 @@ namespace zul::cli {
 const char* const kShowHelp =
     "Usage: zul show FILE\n"
     "Prints an archive or event file as its viewer shows it: the caption, then one line\n"
-    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .mch .hch .dch .clb\n";
+    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .mch .hch .dch .clb .mwm .hwm .dwm\n";
 
 namespace {
 
@@ -47,6 +47,9 @@ const Kind kKinds[] = {
     {".hch", ShowHourlyFile},
     {".dch", ShowDailyFile},
     {".clb", ShowCalibrationFile},
+    {".mwm", ShowMoistMeasurementFile},
+    {".hwm", ShowMoistHourlyFile},
+    {".dwm", ShowMoistDailyFile},
 };
 
 }  // namespace

@@ -70,7 +70,7 @@ const char* const kUsage =
     "  config read|new|check|write  configuration files (zul config --help)\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "  events diag|interv ... read an event archive (zul events --help)\n"
-    "  archive meas|clb|hour|day ...  read a chromatograph archive (zul archive --help)\n"
+    "  archive meas|clb|hour|day ...  read a chromatograph or moisture-meter archive\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
     "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
     "  check FILE             whether an archive file is whole (zul check --help)\n"

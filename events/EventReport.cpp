@@ -28,19 +28,6 @@ std::string Period(const char* fmt, const uint8_t* h) {
     return Sprintf(fmt, s[2], s[1], s[0], s[3], s[4], s[5], e[2], e[1], e[0], e[3], e[4], e[5]);
 }
 
-std::string ControllerName(const uint8_t* h) {
-    int a = kHeaderName, b = kHeaderName + kHeaderNameBytes;
-    for (int i = a; i < b; ++i) {
-        if (h[i] == 0) {
-            b = i;
-            break;
-        }
-    }
-    while (a < b && h[a] == ' ') ++a;
-    while (b > a && h[b - 1] == ' ') --b;
-    return Cp1251ToUtf8(std::string(reinterpret_cast<const char*>(h + a), size_t(b - a)));
-}
-
 uint32_t RecordCount(const uint8_t* h) {
     const uint8_t* p = h + kHeaderCount;
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -83,6 +70,19 @@ std::vector<ReportColumn> InterventionColumns() {
 }
 
 }  // namespace
+
+std::string PrintControllerName(const uint8_t* h) {
+    int a = kHeaderName, b = kHeaderName + kHeaderNameBytes;
+    for (int i = a; i < b; ++i) {
+        if (h[i] == 0) {
+            b = i;
+            break;
+        }
+    }
+    while (a < b && h[a] == ' ') ++a;
+    while (b > a && h[b - 1] == ' ') --b;
+    return Cp1251ToUtf8(std::string(reinterpret_cast<const char*>(h + a), size_t(b - a)));
+}
 
 std::array<std::string, 3> PrintTitleLines(int kind, const uint8_t* h) {
     const char* const kSeconds = "за период  с  %02d.%02d.%02d  %02d:%02d:%02d  по  %02d.%02d.%02d  %02d:%02d:%02d";
@@ -136,7 +136,7 @@ ReportDocument BuildEventReport(int kind, const uint8_t* h, const std::vector<Ev
     const bool diag = kind == kPrintDiagnostics;
     ReportDocument doc;
     doc.marginRightMm = diag ? 9 : 10;
-    const std::string name = ControllerName(h);
+    const std::string name = PrintControllerName(h);
     doc.pageHeader = name;
 
     ReportBand& title = doc.title;

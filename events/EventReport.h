@@ -26,6 +26,10 @@ constexpr int kOrganisationNameLength = 40;  // characters (cp1251 bytes)
 // data's archive file header (905 bytes). An unknown kind gives empty lines.
 std::array<std::string, 3> PrintTitleLines(int kind, const uint8_t* header);
 
+// The controller name of header bytes 4..23, blanks trimmed, UTF-8: the page header
+// of every printed report.
+std::string PrintControllerName(const uint8_t* header);
+
 // The organisation name kept in the INI folder's "title.ini": exactly 40 bytes,
 // cp1251, padded with zero bytes. A missing or unreadable file gives "".
 std::string TitleIniPath(const std::string& iniFolder);

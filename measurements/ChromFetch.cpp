@@ -12,8 +12,8 @@ namespace zul {
 
 namespace {
 
-constexpr uint8_t kChromatograph = 0;
 constexpr int kMeasurementsPerReply = 2;
+constexpr int kMoistMeasurementsPerReply = 8;
 constexpr int kCalibrationsPerReply = 24;
 
 uint32_t U32(const uint8_t* p) {
@@ -26,6 +26,9 @@ int Width(int unit) { return unit == kUnitHour ? 4 : 3; }
 
 ArchiveKind ChromArchiveKind(ChromTableKind kind) {
     switch (kind) {
+    case kMoistMeasurement: return kArchMwm;
+    case kMoistHourly: return kArchHwm;
+    case kMoistDaily: return kArchDwm;
     case kChromHourly: return kArchHch;
     case kChromDaily: return kArchDch;
     case kChromCalibration: return kArchClb;
@@ -35,6 +38,8 @@ ArchiveKind ChromArchiveKind(ChromTableKind kind) {
 
 const char* ChromReadTitle(ChromTableKind kind) {
     switch (kind) {
+    case kMoistHourly: return "Часовые данные влагомера из архива";
+    case kMoistDaily: return "Суточные данные влагомера из архива";
     case kChromHourly: return "Часовые данные хроматографа из архива";
     case kChromDaily: return "Суточные данные хроматографа из архива";
     case kChromCalibration: return "Данные калибровки";
@@ -45,7 +50,8 @@ const char* ChromReadTitle(ChromTableKind kind) {
 ArchiveReadTexts ChromReadTexts(ChromTableKind kind) {
     ArchiveReadTexts t;
     t.title = ChromReadTitle(kind);
-    const bool averages = kind == kChromHourly || kind == kChromDaily;
+    const ChromTableKind twin = ChromTwin(kind);
+    const bool averages = twin == kChromHourly || twin == kChromDaily;
     // The averaged reads end silently on an empty first reply and ask before giving up.
     t.noRecordsText = averages ? "" : "Нет данных за указанный период";
     t.notReadKind = kMsgPlain;
@@ -55,7 +61,7 @@ ArchiveReadTexts ChromReadTexts(ChromTableKind kind) {
 }
 
 std::string ChromScratchPath(const std::string& folder, ChromTableKind kind) {
-    switch (kind) {
+    switch (ChromTwin(kind)) {
     case kChromMeasurement: return folder + "datafile.msd";
     case kChromCalibration: return folder + "datafile.clb";
     default: return folder + "datafile.hdm";
@@ -64,6 +70,9 @@ std::string ChromScratchPath(const std::string& folder, ChromTableKind kind) {
 
 const char* ChromRefusalLine(ChromTableKind kind) {
     switch (kind) {
+    case kMoistMeasurement: return "измерительные данные влагомера из архива контроллера ЗУЛ_QRT_510";
+    case kMoistHourly: return "часовые данные влагомера из архива контроллера ЗУЛ_QRT_510";
+    case kMoistDaily: return "суточные данные влагомера из архива контроллера ЗУЛ_QRT_510";
     case kChromHourly: return "часовые данные  хроматографа из архива контроллера ЗУЛ_QRT_510";
     case kChromDaily: return "суточные данные хроматографа из архива контроллера ЗУЛ_QRT_510";
     case kChromCalibration: return "данные калибровки хроматографа из архива контроллера ЗУЛ_QRT_510";
@@ -116,12 +125,15 @@ bool ChromFetch::ByPeriod(ChromTableKind kind, const PackedDateTime& start, cons
                           ChromFetchResult& out) {
     out = ChromFetchResult{};
     out.kind = kind;
-    const bool measurement = kind == kChromMeasurement;
+    const bool measurement = ChromTwin(kind) == kChromMeasurement;
+    const bool moist = IsMoistKind(kind);
     const int hours = HoursBetween(start.data(), end.data());
-    PeriodRequest req(kChromatograph, measurement ? 6 : 5, ChromRecordSize(kind),
-                      measurement ? kMeasurementsPerReply : kCalibrationsPerReply, start, end,
-                      measurement ? PeriodRequest::kProgressRecords : PeriodRequest::kProgressHours,
-                      measurement ? 60 * hours : hours);
+    // Chromatograph measurements count records against 60 an hour; the others count hours.
+    const bool byRecords = kind == kChromMeasurement;
+    PeriodRequest req(KindInstrument(kind), measurement ? 6 : 5, ChromRecordSize(kind),
+                      moist ? kMoistMeasurementsPerReply : measurement ? kMeasurementsPerReply : kCalibrationsPerReply,
+                      start, end, byRecords ? PeriodRequest::kProgressRecords : PeriodRequest::kProgressHours,
+                      byRecords ? 60 * hours : hours);
     ArchiveReader reader(io_.box(), ui_, bar_);
     ArchiveReadResult read;
     {
@@ -144,14 +156,14 @@ bool ChromFetch::ByPeriod(ChromTableKind kind, const PackedDateTime& start, cons
 bool ChromFetch::ByRange(ChromTableKind kind, const ShortPeriod& period, ChromFetchResult& out) {
     out = ChromFetchResult{};
     out.kind = kind;
-    const int unit = kind == kChromDaily ? kUnitDay : kUnitHour;
-    AverageRangeRequest req(unit, kChromatograph, period.start, period.end);
+    const int unit = ChromTwin(kind) == kChromDaily ? kUnitDay : kUnitHour;
+    AverageRangeRequest req(unit, KindInstrument(kind), period.start, period.end);
     ArchiveReader reader(io_.box(), ui_, bar_);
     ArchiveReadResult read = reader.Read(req, ChromReadTexts(kind), ChromScratchPath(folder_, kind));
     out.requests = reader.requestsSent();
     out.end = read.end;
     if (read.count == 0) return false;
-    if (unit == kUnitDay && U32(io_.image().Field(41, 0)) == 0) {
+    if (kind == kChromDaily && U32(io_.image().Field(41, 0)) == 0) {
         // The chromatograph's serial number, for the live view; its outcome does not matter here.
         const uint8_t req41[3] = {41, 0, 1};
         io_.ReadFields(req41, bar_, true);

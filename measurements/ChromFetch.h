@@ -1,6 +1,7 @@
-// Reading the chromatograph's archives: measurements and calibrations by period
-// (command 8, kinds 6 and 5), hourly and daily averages by a range of hours or days
-// (commands 15 and 16, with the expected-time cursor and the order question).
+// Reading the measurement archives: the chromatograph's measurements and
+// calibrations by period (command 8, kinds 6 and 5), hourly and daily averages by a
+// range of hours or days (commands 15 and 16, with the expected-time cursor and the
+// order question); the moisture meter's three archives the same way (instrument 1).
 // Every read goes through the ArchiveReader; the window and the command line run
 // these and only bring their own dialogs.
 //
@@ -56,8 +57,9 @@ class AverageRangeRequest : public ArchiveRequest {
 public:
     AverageRangeRequest(int unit, uint8_t instrument, const uint8_t* start, const uint8_t* end);
     uint8_t Command() const override { return unit_ == kUnitHour ? 15 : 16; }
-    int RecordSize() const override { return kChromRecordSize; }
-    int PerReplyLimit() const override { return 2; }
+    // Chromatograph replies hold at most 2 records of 94 bytes, moisture-meter ones 8 of 28.
+    int RecordSize() const override { return instrument_ ? kMoistAverageSize : kChromRecordSize; }
+    int PerReplyLimit() const override { return instrument_ ? 8 : 2; }
     int NextRequest(uint8_t* body) override;
     int CountOffset() const override { return 4; }
     int RecordsOffset() const override { return 5; }

@@ -47,7 +47,13 @@ std::string DateTimeText(const uint8_t* p) {
 }  // namespace
 
 int ChromRecordSize(ChromTableKind kind) {
-    return kind == kChromCalibration ? kCalibrationRecordSize : kChromRecordSize;
+    switch (kind) {
+    case kChromCalibration: return kCalibrationRecordSize;
+    case kMoistMeasurement: return kMoistRecordSize;
+    case kMoistHourly:
+    case kMoistDaily: return kMoistAverageSize;
+    default: return kChromRecordSize;
+    }
 }
 
 bool ChromRecordValid(const uint8_t* record, int size) { return Crc16(record, uint16_t(size)) == 0; }
@@ -101,6 +107,7 @@ std::string ChromTable::Caption() const {
                       e[2], e[1], e[0]);
     case kChromCalibration:
         return "Калибровочные данные хроматографа за период  с  " + DateTimeText(s) + "  по  " + DateTimeText(e);
+    default: break;  // the moisture meter's tables are MoistTable's
     }
     return {};
 }
@@ -226,25 +233,14 @@ std::string ChromTable::StatusCaption(size_t i) const {
                       r[4], r[5], r[6] & 0x7F, r[7], r[8], (r[6] & 0x80) ? '*' : ' ');
     case kChromCalibration:
         return Printf("Статус калибровки   %02d.%02d.%02d   %02d:%02d:%02d", r[2], r[1], r[0], r[3], r[4], r[5]);
+    default: break;
     }
     return {};
 }
 
-std::string ChromShowText(const ChromTable& t) {
-    std::string out = t.Caption() + "\n";
-    for (int r = 0; r < t.Rows(); ++r) {
-        for (int c = 0; c < t.Columns(); ++c) {
-            if (c) out += '\t';
-            out += t.Cell(r, c);
-        }
-        out += '\n';
-    }
-    return out;
-}
-
 const char* ChromFileExtension(ChromTableKind kind) {
-    static const char* const kExt[4] = {".mch", ".hch", ".dch", ".clb"};
-    return kExt[kind & 3];
+    static const char* const kExt[7] = {".mch", ".hch", ".dch", ".clb", ".mwm", ".hwm", ".dwm"};
+    return kind < 7 ? kExt[kind] : "";
 }
 
 std::string ChromFileName(ChromTableKind kind, uint8_t address, const uint8_t* first) {

@@ -24,12 +24,28 @@ namespace zul {
 constexpr int kChromRecordSize = 94;
 constexpr int kCalibrationRecordSize = 10;
 
+// The measurement archives of both instruments; the moisture meter's three kinds
+// read and save as their chromatograph twins do (measurements/MoistRecords.h).
 enum ChromTableKind : uint8_t {
     kChromMeasurement = 0,  // .mch
     kChromHourly = 1,       // .hch
     kChromDaily = 2,        // .dch
     kChromCalibration = 3,  // .clb
+    kMoistMeasurement = 4,  // .mwm
+    kMoistHourly = 5,       // .hwm
+    kMoistDaily = 6,        // .dwm
 };
+
+constexpr int kMoistRecordSize = 29;
+constexpr int kMoistAverageSize = 28;
+
+inline bool IsMoistKind(ChromTableKind kind) { return kind >= kMoistMeasurement; }
+// The instrument of the requests and of header byte 3: 0 chromatograph, 1 moisture meter.
+inline uint8_t KindInstrument(ChromTableKind kind) { return IsMoistKind(kind) ? 1 : 0; }
+// The chromatograph twin of a moisture kind (itself for a chromatograph kind).
+inline ChromTableKind ChromTwin(ChromTableKind kind) {
+    return IsMoistKind(kind) ? ChromTableKind(kind - kMoistMeasurement) : kind;
+}
 
 int ChromRecordSize(ChromTableKind kind);
 // True when the record's check bytes are right (Crc16 over the whole record is 0).
@@ -90,16 +106,29 @@ private:
     std::vector<bool> valid_;
 };
 
-// What `zul show` prints: the caption, then every grid row (headings included),
-// cells separated by one TAB, each line ending in a newline.
-std::string ChromShowText(const ChromTable& table);
+// What `zul show` prints of any table with Caption, Rows, Columns and Cell: the
+// caption, then every grid row (headings included), cells separated by one TAB,
+// each line ending in a newline.
+template <typename Table>
+std::string TableShowText(const Table& t) {
+    std::string out = t.Caption() + "\n";
+    for (int r = 0; r < t.Rows(); ++r) {
+        for (int c = 0; c < t.Columns(); ++c) {
+            if (c) out += '\t';
+            out += t.Cell(r, c);
+        }
+        out += '\n';
+    }
+    return out;
+}
+inline std::string ChromShowText(const ChromTable& table) { return TableShowText(table); }
 
 // Default file names ("zul17_005_210303.mch", "zul17_005_210303-051203.clb"),
 // without folder; `first` is the first record or null (then the date reads 000000).
 std::string ChromFileName(ChromTableKind kind, uint8_t address, const uint8_t* first);
 // Default workbook names ("zul17_005_210303_mom.xlsx", "_hou", "_day").
 std::string ChromWorkbookName(ChromTableKind kind, uint8_t address, const uint8_t* first);
-// ".mch", ".hch", ".dch", ".clb".
+// ".mch", ".hch", ".dch", ".clb", ".mwm", ".hwm", ".dwm".
 const char* ChromFileExtension(ChromTableKind kind);
 
 }  // namespace zul

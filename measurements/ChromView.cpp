@@ -14,6 +14,7 @@
 #include "events/Chromerr.h"
 #include "measurements/ChromFetch.h"
 #include "measurements/CompletenessView.h"
+#include "measurements/MoistView.h"
 #include "measurements/XlsxExport.h"
 #include "shell/Folders.h"
 #include "shell/MessageBox.h"
@@ -29,7 +30,7 @@ constexpr int kDateWidth = 70;
 constexpr int kValueWidth = 78;
 
 WorkFolder FolderOf(ChromTableKind kind) {
-    switch (kind) {
+    switch (ChromTwin(kind)) {
     case kChromHourly: return kFolderHourData;
     case kChromDaily: return kFolderDayData;
     case kChromCalibration: return kFolderCalibrArhiv;
@@ -162,24 +163,26 @@ void TChromView::SaveWorkbook() {
     }
 }
 
-void TChromView::SaveFile() {
-    const uint8_t* first = table_->RecordCount() ? table_->Record(0) : nullptr;
-    const QString folder = QString::fromStdString(WorkFolderPath(FolderOf(kind_)));
+void TChromView::SaveFile() { SaveRecordsFile(*this, kind_, header_, records_.data(), table_->RecordCount()); }
+
+bool SaveRecordsFile(TArchiveView& view, ChromTableKind kind, const ArchiveFileHeader& header, const uint8_t* records,
+                     size_t count) {
+    const uint8_t* first = count ? records : nullptr;
+    const QString folder = QString::fromStdString(WorkFolderPath(FolderOf(kind)));
     SaveFileRequest r;
     r.folder = folder;
-    r.filter = FileFilter(kind_);
-    r.presetName = folder + "/" + QString::fromStdString(ChromFileName(kind_, header_.Address(), first));
-    r.extension = QString::fromLatin1(ChromFileExtension(kind_));
-    r.bytes = [this] {
+    r.filter = FileFilter(kind);
+    r.presetName = folder + "/" + QString::fromStdString(ChromFileName(kind, header.Address(), first));
+    r.extension = QString::fromLatin1(ChromFileExtension(kind));
+    r.bytes = [&] {
         // The header says how many records follow: those the viewer holds.
-        ArchiveFileHeader h = header_;
-        const size_t n = table_->RecordCount();
-        h.SetRecordCount(uint32_t(n));
+        ArchiveFileHeader h = header;
+        h.SetRecordCount(uint32_t(count));
         std::string data(reinterpret_cast<const char*>(h.bytes.data()), h.bytes.size());
-        data.append(reinterpret_cast<const char*>(records_.data()), n * size_t(ChromRecordSize(kind_)));
+        data.append(reinterpret_cast<const char*>(records), count * size_t(ChromRecordSize(kind)));
         return data;
     };
-    SaveToFile(r);
+    return view.SaveToFile(r);
 }
 
 bool OpenChromFile(ChromTableKind kind, const TableImage& image, const QString& given, QWidget* parent) {
@@ -196,8 +199,13 @@ bool OpenChromFile(ChromTableKind kind, const TableImage& image, const QString& 
         return false;
     case ArchiveFileStatus::kOk: break;
     }
-    TChromView view(kind, data.header, data.rows, parent);
-    view.exec();
+    if (IsMoistKind(kind)) {
+        TMoistView view(kind, data.header, data.rows, parent);
+        view.exec();
+    } else {
+        TChromView view(kind, data.header, data.rows, parent);
+        view.exec();
+    }
     return true;
 }
 

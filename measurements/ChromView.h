@@ -82,7 +82,13 @@ public:
         : TChromView(kChromCalibration, h, r, parent) {}
 };
 
-// Opens a chromatograph archive file of the kind as the "Просмотр/Печать из файла"
+// "Сохранить в файле" of every measurement viewer: the save loop of the viewer base
+// with the kind's folder, default name, filter and extension; the header's count
+// set to the `count` records written.
+bool SaveRecordsFile(TArchiveView& view, ChromTableKind kind, const ArchiveFileHeader& header,
+                     const uint8_t* records, size_t count);
+
+// Opens an archive file of the kind (either instrument) as the "Просмотр/Печать из файла"
 // commands do: the open dialog (or `path` when given), the check, the viewer.
 // Messages as the viewers give them; false when nothing was shown.
 bool OpenChromFile(ChromTableKind kind, const class TableImage& image, const QString& path, QWidget* parent);

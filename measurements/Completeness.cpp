@@ -95,7 +95,10 @@ CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFile
         }
         if (m < latest) ++r.outOfOrder;
         latest = std::max(latest, m);
-        const uint8_t status = kind == kChromMeasurement ? rec[7] : kind == kChromCalibration ? 0 : rec[9];
+        const uint8_t status = kind == kChromCalibration    ? 0
+                               : kind == kChromMeasurement ? rec[7]
+                               : kind == kMoistMeasurement ? rec[6]
+                                                           : rec[9];
         good.push_back({m, (status & kStatusOff) != 0});
     }
 
@@ -104,7 +107,8 @@ CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFile
         return r;
     }
 
-    // The grid: first slot, step, number of slots.
+    // The grid: first slot, step, number of slots (a moisture kind as its chromatograph twin).
+    kind = ChromTwin(kind);
     const int periodBytes = kind == kChromMeasurement ? 6 : kind == kChromHourly ? 4 : 3;
     int64_t start = 0, end = 0;
     const bool period = PeriodMoment(header.PeriodStart(), periodBytes, start) &&

@@ -1,4 +1,4 @@
-// Whether a chromatograph archive is whole: the slots its period should hold at
+// Whether a chromatograph or moisture-meter archive is whole: the slots its period should hold at
 // the archive's step, the records that fill them, the gaps, the records with a bad
 // check, duplicates, records out of order and the stretches the controller was off.
 // One pure function serves the viewers' line and window and `zul check`.

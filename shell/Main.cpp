@@ -453,12 +453,6 @@ void TFormMain::NAudPrnClick() { NotAvailable(); }
 void TFormMain::NSitClick() { NotAvailable(); }
 void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
 void TFormMain::NWmt_MomDataClick() { NotAvailable(); }
-void TFormMain::NWmt_RdMeasClick() { NotAvailable(); }
-void TFormMain::NWmt_ViewMeasClick() { NotAvailable(); }
-void TFormMain::NWmt_ReadHourClick() { NotAvailable(); }
-void TFormMain::NWmt_ViewHourClick() { NotAvailable(); }
-void TFormMain::NWmt_ReadDayClick() { NotAvailable(); }
-void TFormMain::NWmt_ViewDayClick() { NotAvailable(); }
 void TFormMain::NExcDayClick() { NotAvailable(); }
 void TFormMain::NExcMonClick() { NotAvailable(); }
 void TFormMain::NUserClick() { NotAvailable(); }

@@ -1,10 +1,12 @@
-// The main window's commands of the chromatograph archives: measurements, hourly
-// and daily averages and calibrations, each read from the controller or opened
-// from a file.
+// The main window's commands of the measurement archives: the chromatograph's
+// measurements, hourly and daily averages and calibrations, and the moisture
+// meter's measurements, hourly and daily averages, each read from the controller
+// or opened from a file.
 #include "events/Period.h"
 #include "link/Clock.h"
 #include "measurements/ChromFetch.h"
 #include "measurements/ChromView.h"
+#include "measurements/MoistView.h"
 #include "measurements/ShortDate.h"
 #include "shell/Main.h"
 #include "tables/Conffun.h"
@@ -15,6 +17,11 @@ namespace zul {
 namespace {
 
 void ShowFetched(TFormMain& main, ChromFetchResult& r) {
+    if (IsMoistKind(r.kind)) {
+        TMoistView view(r.kind, r.header, r.records, &main);
+        view.exec();
+        return;
+    }
     TChromView view(r.kind, r.header, r.records, &main);
     view.exec();
 }
@@ -34,7 +41,7 @@ void TFormMain::ChromByPeriod(int k) {
 
 void TFormMain::ChromByRange(int k) {
     const auto kind = ChromTableKind(k);
-    const int unit = kind == kChromDaily ? kUnitDay : kUnitHour;
+    const int unit = ChromTwin(kind) == kChromDaily ? kUnitDay : kUnitHour;
     TableIo io(*qrtbox_, *image_, ui_);
     AvailableRange range;
     {
@@ -57,5 +64,11 @@ void TFormMain::NChrom_ViewMeasClick() { OpenChromFile(kChromMeasurement, *image
 void TFormMain::NChrom_ViewHourClick() { OpenChromFile(kChromHourly, *image_, {}, this); }
 void TFormMain::NChrom_ViewDayClick() { OpenChromFile(kChromDaily, *image_, {}, this); }
 void TFormMain::NChrom_ViewClbClick() { OpenChromFile(kChromCalibration, *image_, {}, this); }
+void TFormMain::NWmt_RdMeasClick() { ChromByPeriod(kMoistMeasurement); }
+void TFormMain::NWmt_ReadHourClick() { ChromByRange(kMoistHourly); }
+void TFormMain::NWmt_ReadDayClick() { ChromByRange(kMoistDaily); }
+void TFormMain::NWmt_ViewMeasClick() { OpenChromFile(kMoistMeasurement, *image_, {}, this); }
+void TFormMain::NWmt_ViewHourClick() { OpenChromFile(kMoistHourly, *image_, {}, this); }
+void TFormMain::NWmt_ViewDayClick() { OpenChromFile(kMoistDaily, *image_, {}, this); }
 
 }  // namespace zul

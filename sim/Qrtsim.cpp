@@ -426,6 +426,7 @@ void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
             std::vector<uint8_t> reply;
             controller_.archiveErrorFlag = f.archiveError;
             controller_.averageOutOfOrder = (cmd == 15 || cmd == 16) && Take(f.outOfOrder, cmd);
+            controller_.averageAhead = (cmd == 15 || cmd == 16) && Take(f.ahead, cmd);
             if (Take(f.refuse, cmd)) {
                 reply = controller_.Refusal(cmd, f.refuseCode, f.refuseExtra);
             } else if (!controller_.Handle(frame.data(), int(frame.size()), reply)) {

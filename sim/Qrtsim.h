@@ -87,6 +87,9 @@ struct Faults {
     // Commands 15 and 16 only: the first record of the reply is the one three hours
     // (days) before the one due, as if the controller's archive were out of order.
     FaultRule outOfOrder;
+    // Commands 15 and 16 only: the reply starts one hour (day) after the one due, as
+    // if a record were missing from the archive.
+    FaultRule ahead;
 };
 
 struct SimStats {

@@ -324,11 +324,18 @@ void SimArchives::Measurement(SimSeconds slot, const Zones& zones, uint8_t* out)
     Seal(out, kChromRecord, kKindMeas, slot);
 }
 
+bool SimArchives::MoistLinkLost(SimSeconds t) const {
+    const SimSeconds day = FloorTo(t, kDay);
+    return U(24, uint64_t(day)) < 0.2 && t >= day + 14 * kHour && t < day + 15 * kHour;
+}
+
 void SimArchives::MoistMeasurement(SimSeconds slot, uint8_t* out) const {
     std::memset(out, 0, kMoistRecord);
     PutTime(out, slot);
     if (ControllerOff(slot)) {
         out[6] = 0x02;
+    } else if (MoistLinkLost(slot)) {
+        out[6] = 0x04;
     } else {
         for (int i = 0; i < 4; ++i) PutFloat(out + 11 + 4 * i, MoistValue(i, slot));
         if (U(16, uint64_t(slot)) < 0.01) out[9] = 0x08;  // "WDP too high" now and then
@@ -400,16 +407,21 @@ void SimArchives::MoistAverage(SimSeconds from, SimSeconds to, uint8_t* out, boo
     out[7] = end[4];
     out[8] = end[5];
     double sum[4] = {};
-    int count = 0, off = 0;
+    int count = 0, off = 0, lost = 0;
     for (SimSeconds s = SlotAtOrAfter(from); s < to; s += kSlot) {
         if (ControllerOff(s)) {
             ++off;
+            continue;
+        }
+        if (MoistLinkLost(s)) {
+            ++lost;
             continue;
         }
         for (int i = 0; i < 4; ++i) sum[i] += MoistValue(i, s);
         ++count;
     }
     if (count == 0 && off > 0) out[9] = 0x02;
+    else if (count == 0 && lost > 0) out[9] = 0x04;
     for (int i = 0; i < 4; ++i) PutFloat(out + 10 + 4 * i, count ? float(sum[i] / count) : 0.0f);
     Seal(out, kMoistAverage, daily ? kKindMoistDay : kKindMoistHour, from);
 }

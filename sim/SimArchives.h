@@ -58,6 +58,8 @@ public:
     float ValueAt(int param, SimSeconds t, const Zones& zones) const;
     bool ControllerOff(SimSeconds t) const;
     bool ChromLinkLost(SimSeconds t) const;
+    // The moisture meter is silent for an hour (14:00..15:00) on about one day in five.
+    bool MoistLinkLost(SimSeconds t) const;
     // A calibration at or before t within its 6 minutes: its start, or -1.
     SimSeconds CalibrationAround(SimSeconds t) const;
 

@@ -211,7 +211,7 @@ void SimController::LoadDefaults() {
     std::memset(image_.Data(13), ' ', size_t(Table(13).Bytes()));
     const uint8_t t14[16] = {1, 11, 0, 0, 150, 5, 0, 1, 0, 0, 0, 1, 0, 0, 20, 30};
     std::memcpy(image_.Data(14), t14, 16);
-    const uint8_t t15[8] = {1, 11, 0, 0, 150, 5, 1, 0};
+    const uint8_t t15[8] = {1, 11, 0, 0, 150, 5, settings_.moistureType, 0};
     std::memcpy(image_.Data(15), t15, 8);
     for (int i = 0; i < 16; ++i) *image_.Field(18, i) = uint8_t(i + 1);
     *image_.Field(17, 0) = 2;
@@ -769,6 +769,10 @@ bool SimController::AveragesByRange(const uint8_t* f, bool daily, std::vector<ui
     }
     from = std::max(from, first);
     to = std::min(to, last);
+    if (averageAhead) {
+        averageAhead = false;
+        from += step;
+    }
     const Zones zones = CurrentZones();
     std::vector<uint8_t> body(1);
     std::vector<uint8_t> rec(static_cast<size_t>(size));

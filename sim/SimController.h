@@ -22,6 +22,7 @@ struct SimSettings {
     int spanDays = 61;            // archive depth before the start ("two months")
     double corruptFraction = 0;   // share of archive records with a damaged check
     bool moistureMeter = false;   // table 6 field 8
+    uint8_t moistureType = 1;     // table 15 field 6 (type 2 measures pressure in value 2)
     bool names1251 = false;       // table 0 field 12 = 1: names of table 5 kept in code page 1251
 };
 
@@ -80,6 +81,7 @@ public:
     bool archiveErrorFlag = false;
     // The next reply to command 15 or 16 starts with a record three steps early.
     bool averageOutOfOrder = false;
+    bool averageAhead = false;  // the next command 15/16 reply starts one hour (day) late
 
 private:
     void LoadDefaults();

@@ -72,6 +72,7 @@ void PrintSimUsage(const char* program) {
         "  --span-days N         archive depth before the start (default 61)\n"
         "  --corrupt F           share 0..1 of archive records with a damaged check (default 0)\n"
         "  --moisture            a moisture meter is connected (table 6 field 8 = 1)\n"
+        "  --moisture-type N     the same, with the meter type of table 15 field 6 (2: value 2 is a pressure)\n"
         "  --cp1251              names of table 5 kept in code page 1251 (table 0 field 12 = 1)\n"
         "  --type N              controller type code, table 0 field 1 (default 73)\n"
         "  --version N           software version, table 0 field 3 (default 17)\n"
@@ -233,6 +234,10 @@ int RunSimMain(int argc, char** argv, const char* program) {
             settings.corruptFraction = d;
         } else if (a == "--moisture") {
             settings.moistureMeter = true;
+        } else if (a == "--moisture-type") {
+            if (!need(v) || !ParseInt(v, 0, 255, n)) return bad("--moisture-type needs 0..255");
+            settings.moistureMeter = true;
+            settings.moistureType = uint8_t(n);
         } else if (a == "--cp1251") {
             settings.names1251 = true;
         } else if (a == "--type") {

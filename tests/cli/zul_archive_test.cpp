@@ -175,6 +175,53 @@ TEST_F(ZulArchive, ExitStatusesAndMessages) {
     EXPECT_EQ(e.err, "Обнаружена ошибка в архиве измерительных данных\n");
 }
 
+// The moisture meter's archives with --moisture: rows printed, files written under
+// their own extension and magic, shown again the same; refused as chromatograph files.
+TEST_F(ZulArchive, MoistureMeterArchives) {
+    struct Case {
+        std::vector<std::string> read;
+        const char* ext;
+        const char* magic;
+        size_t size;
+        const char* caption;
+        size_t rows;
+        const char* firstRow;
+        const char* refusedAs;  // the chromatograph twin's extension
+    } cases[] = {
+        {{"archive", "meas", "--moisture", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59"}, ".mwm", "MSA", 29,
+         "Мгновенные данные влагомера за период  с  15.03.24 10:00:00  по  15.03.24 10:59:59", 20,
+         "  15.03.24\t  10:00:00\t  Норма\t", ".mch"},
+        {{"archive", "hour", "--moisture", "--from", "2024-03-14 00", "--to", "2024-03-14 20"}, ".hwm", "HOU", 28,
+         "Часовые данные влагомера за период с 14.03.24  00ч  по  14.03.24  20ч", 21,
+         "  14.03.24\t  00:00:00\t   01:00:00\t  Норма\t", ".hch"},
+        {{"archive", "day", "--moisture", "--from", "2024-03-10", "--to", "2024-03-14"}, ".dwm", "DAY", 28,
+         "Суточные данные влагомера за период с 10.03.24  по  14.03.24", 5, "  10.03.24\t  09:00:00\t   09:00:00\t",
+         ".dch"},
+    };
+    for (const auto& c : cases) {
+        RunResult printed = Zul(c.read);
+        ASSERT_EQ(printed.status, 0) << printed.err;
+        const auto lines = Lines(printed.out);
+        ASSERT_EQ(lines.size(), 1 + c.rows) << c.ext;
+        EXPECT_EQ(lines[0], c.caption);
+        EXPECT_EQ(lines[1].substr(0, std::string(c.firstRow).size()), c.firstRow) << c.ext;
+        auto withFile = c.read;
+        withFile.insert(withFile.end(), {"-o", (dir / "w").string()});
+        ASSERT_EQ(Zul(withFile).status, 0) << c.ext;
+        const fs::path path = dir / (std::string("w") + c.ext);
+        const std::string bytes = ReadWholeFile(path.string());
+        EXPECT_EQ(bytes.substr(0, 4), std::string(c.magic) + '\x01');
+        EXPECT_EQ(bytes.size(), 905 + c.rows * c.size);
+        RunResult shown = Local({"show", path.string()});
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        EXPECT_EQ(Lines(shown.out), lines) << c.ext;
+        const fs::path twin = dir / (std::string("t") + c.refusedAs);
+        fs::copy_file(path, twin, fs::copy_options::overwrite_existing);
+        EXPECT_EQ(Local({"show", twin.string()}).status, 1) << c.ext;
+    }
+    EXPECT_EQ(Zul({"archive", "clb", "--moisture", "--period", "2024-03-10 00:00:00", "2024-03-14 23:59:59"}).status, 2);
+}
+
 TEST_F(ZulArchive, ExportWritesAWorkbook) {
     ASSERT_EQ(Zul({"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59", "-o",
                    (dir / "m").string()}).status, 0);

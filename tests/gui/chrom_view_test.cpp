@@ -1,6 +1,7 @@
 // The chromatograph viewers driven offscreen on records read from the simulated
 // controller over loopback TCP: the grid and its headings, the legend, the status
-// view of a record, saving, reopening (and refusing) the file, and the export.
+// view of a record, saving, reopening (and refusing) the file, and the export; the
+// moisture meter's viewers and their print.
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -21,6 +24,10 @@
 #include "link/TcpSocket.h"
 #include "measurements/ChromFetch.h"
 #include "measurements/ChromView.h"
+#include "measurements/MoistPrint.h"
+#include "measurements/MoistView.h"
+#include "events/Ques_prn.h"
+#include "events/ReportPainter.h"
 #include "shell/Folders.h"
 #include "shell/MessageBox.h"
 #include "shell/UserInterface.h"
@@ -69,14 +76,16 @@ struct Read {
         TableIo io(box, image, ui);
         io.ReadWholeTable(14, nullptr);
         io.ReadWholeTable(1, nullptr);
+        image.Field(15, 6)[0] = 2;  // a moisture meter of type 2
         ChromFetch fetch(io, ui, nullptr, SystemClock::Instance(), dir.path().toStdString() + "/");
-        if (kind == kChromMeasurement || kind == kChromCalibration) {
+        if (ChromTwin(kind) == kChromMeasurement || kind == kChromCalibration) {
             const PackedDateTime a = {24, 3, kind == kChromCalibration ? uint8_t(1) : uint8_t(15), 9, 0, 0};
             const PackedDateTime b = {24, 3, 15, 11, 0, 0};
             ok = fetch.ByPeriod(kind, a, b, result);
         } else {
             ShortPeriod p;
-            const uint8_t a[5] = {24, 3, uint8_t(kind == kChromDaily ? 1 : 14), 0, 0}, b[5] = {24, 3, 14, 23, 0};
+            const uint8_t a[5] = {24, 3, uint8_t(ChromTwin(kind) == kChromDaily ? 1 : 14), 0, 0},
+                          b[5] = {24, 3, 14, 23, 0};
             std::memcpy(p.start, a, 5);
             std::memcpy(p.end, b, 5);
             ok = fetch.ByRange(kind, p, result);
@@ -105,7 +114,7 @@ private slots:
     void initTestCase() {
         home_.reset(new QTemporaryDir);
         SetProgramFolder(home_->path().toStdString() + "/");
-        for (WorkFolder f : {kFolderMomData, kFolderHourData, kFolderDayData, kFolderCalibrArhiv})
+        for (WorkFolder f : {kFolderMomData, kFolderHourData, kFolderDayData, kFolderCalibrArhiv, kFolderIni})
             QDir().mkpath(QString::fromStdString(WorkFolderPath(f)));
     }
 
@@ -205,6 +214,85 @@ private slots:
         QCOMPARE(shown.line1, QStringLiteral("Данные сохранены в файле book.xlsx"));
         QVERIFY(QFileInfo(folder + "/book.xlsx").size() > 1000);
         QVERIFY(v.isVisible());
+    }
+
+    // The moisture meter's viewers: headings of meter type 2, the grid from the core's
+    // table, save and reopen, and "Печать" through the title dialog into the preview.
+    void moistureViewers() {
+        for (ChromTableKind kind : {kMoistMeasurement, kMoistHourly, kMoistDaily}) {
+            Read r(kind);
+            QVERIFY(r.ok);
+            TMoistView v(kind, r.result.header, r.result.records, nullptr);
+            v.show();
+            const MoistTable& t = v.table();
+            QCOMPARE(v.windowTitle(), QString::fromStdString(t.Caption()));
+            QCOMPARE(size_t(v.model()->rowCount()), r.result.records.size() / size_t(ChromRecordSize(kind)));
+            QCOMPARE(v.model()->headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(),
+                     QStringLiteral("Давление\n \n \nbar"));
+            QVERIFY(v.width() <= 720);
+            for (int row = 0; row < v.model()->rowCount(); row += 5)
+                for (int col = 0; col < kMoistColumns; ++col)
+                    QCOMPARE(v.model()->Cell(row, col), QString::fromStdString(t.Cell(row, col)));
+
+            const WorkFolder folder = kind == kMoistMeasurement ? kFolderMomData
+                                      : kind == kMoistHourly    ? kFolderHourData
+                                                                : kFolderDayData;
+            const QString dir = QString::fromStdString(WorkFolderPath(folder));
+            const QString ext = QString::fromLatin1(ChromFileExtension(kind));
+            QString preset;
+            Shown shown;
+            AnswerFileDialog(dir + "/moist", &preset);
+            AnswerBox(&shown);
+            v.saveButton()->click();
+            QCOMPARE(QFileInfo(preset).fileName(), QStringLiteral("zul17_001_") + (kind == kMoistDaily ? "240301" : kind == kMoistHourly ? "240314" : "240315") + ext);
+            QCOMPARE(shown.line1, QStringLiteral("Данные сохранены в файле moist%1.").arg(ext));
+            int rows = -1;
+            zultest::OnDialog<TMoistView>([&](TMoistView* w) {
+                rows = w->model()->rowCount();
+                w->exitButton()->click();
+            });
+            QVERIFY(OpenChromFile(kind, r.image, dir + "/moist" + ext, nullptr));
+            QCOMPARE(rows, v.model()->rowCount());
+            AnswerBox(&shown);
+            QVERIFY(!OpenChromFile(ChromTwin(kind), r.image, dir + "/moist" + ext, nullptr));
+
+            // "Печать": cancelled in the title dialog, no preview; accepted, the preview
+            // (one answerer waits for it throughout).
+            bool previewed = false;
+            zultest::OnDialog<QPrintPreviewDialog>([&](QPrintPreviewDialog* p) {
+                previewed = true;
+                p->reject();
+            });
+            zultest::OnDialog<TFormQues_Prn>([](TFormQues_Prn* q) { q->BtnCancel->click(); });
+            v.printButton()->click();
+            QVERIFY(!previewed);
+            zultest::OnDialog<TFormQues_Prn>([](TFormQues_Prn* q) { q->BtnPrint->click(); });
+            v.printButton()->click();
+            QVERIFY(previewed);
+        }
+    }
+
+    // The printed table of 53 hourly rows as a PDF, read back by pdftotext: two sheets.
+    void moisturePrintAsPdf() {
+        Read r(kMoistHourly);
+        QVERIFY(r.ok);
+        std::vector<uint8_t> records;
+        while (records.size() < 53 * size_t(kMoistAverageSize)) records.insert(records.end(), r.result.records.begin(), r.result.records.end());
+        records.resize(53 * size_t(kMoistAverageSize));
+        const MoistTable t(kMoistHourly, r.result.header, records.data(), 53);
+        const QString pdf = home_->path() + "/moist.pdf";
+        QVERIFY(WriteReportPdf(BuildMoistReport(t, "ООО Газ"), pdf.toStdString()));
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split('\f', Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(pages[0].contains(QStringLiteral("Часовые измерительные данные влагомера")));
+        QVERIFY(pages[0].contains(QStringLiteral("Давление")));
+        QVERIFY(pages[0].contains(QStringLiteral("Лист 1 из 2")));
+        QVERIFY(pages[1].contains(QStringLiteral("Лист 2 из 2")));
+        QVERIFY(pages[1].contains(QStringLiteral("Давление")));  // the heading on every sheet
+        QVERIFY(!pages[1].contains(QStringLiteral("ООО Газ")));   // the title on the first only
     }
 
 private:

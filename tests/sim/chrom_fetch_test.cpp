@@ -269,3 +269,53 @@ TEST(ChromFetch, AvailableRangeFromTheController) {
 
 }  // namespace
 }  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// The moisture meter's three archives through the same reads: instrument 1 in every
+// request, up to 8 records a reply, the next request only after a full one.
+TEST(ChromFetch, MoistureMeterArchives) {
+    struct Case {
+        const char* what;
+        ChromTableKind kind;
+        PackedDateTime first, last;
+        size_t records;
+        int requests;
+        ArchiveKind file;
+    } cases[] = {
+        {"21 hours: replies of 8, 8 and 5", kMoistHourly, P(2024, 3, 14, 0), P(2024, 3, 14, 20), 21, 3, kArchHwm},
+        {"16 hours: two full replies, the cursor passes the end", kMoistHourly, P(2024, 3, 14, 0),
+         P(2024, 3, 14, 15), 16, 2, kArchHwm},
+        {"ten days", kMoistDaily, P(2024, 3, 1, 0), P(2024, 3, 10, 0), 10, 2, kArchDwm},
+        {"an hour of measurements, 8 a reply", kMoistMeasurement, P(2024, 3, 15, 10), P(2024, 3, 15, 10, 59, 59), 20,
+         3, kArchMwm},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        ASSERT_TRUE(f.link.ok);
+        f.link.image.Field(15, 6)[0] = 2;
+        ChromFetchResult r;
+        const bool shown = ChromTwin(c.kind) == kChromMeasurement
+                               ? f.Fetch().ByPeriod(c.kind, c.first, c.last, r)
+                               : f.Fetch().ByRange(c.kind, Range(c.first, c.last), r);
+        ASSERT_TRUE(shown) << c.what;
+        EXPECT_EQ(r.records.size(), c.records * size_t(ChromRecordSize(c.kind))) << c.what;
+        EXPECT_EQ(int(f.requests.bodies.size()), c.requests) << c.what;
+        EXPECT_TRUE(f.link.ui.boxes.empty()) << c.what;
+        EXPECT_TRUE(r.header.HasMagic(c.file)) << c.what;
+        EXPECT_EQ(r.header.Source(), 1) << c.what;
+        EXPECT_EQ(r.header.MoistType(), 2) << c.what;
+        for (const auto& b : f.requests.bodies) EXPECT_EQ(b[c.kind == kMoistMeasurement ? 0 : 2], 1) << c.what;
+        // Every record carries a good check and lies in the period.
+        const int size = ChromRecordSize(c.kind);
+        for (size_t i = 0; i < c.records; ++i) {
+            const uint8_t* rec = r.records.data() + i * size_t(size);
+            EXPECT_TRUE(ChromRecordValid(rec, size)) << c.what << " " << i;
+            EXPECT_GE(std::memcmp(rec, c.first.data(), 3), 0) << c.what;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zul::test
