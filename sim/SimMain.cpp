@@ -332,6 +332,13 @@ int RunSimMain(int argc, char** argv, const char* program) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    // Held back until the wait below, which takes them atomically: a stop request
+    // that comes right after the first lines must not slip in before the wait.
+    sigset_t stopSignals, unblocked;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &unblocked);
 
     if (tcp) {
         if (!sim.StartTcp(uint16_t(tcpPort))) {
@@ -349,7 +356,8 @@ int RunSimMain(int argc, char** argv, const char* program) {
         std::printf("pty %s\n", sim.ptyPath().c_str());
     }
     std::fflush(stdout);
-    while (!gStop) pause();
+    while (!gStop) sigsuspend(&unblocked);
+    sigprocmask(SIG_SETMASK, &unblocked, nullptr);
     sim.Stop();
     if (!replayPath.empty()) {
         const SimStats st = sim.stats();

@@ -68,7 +68,7 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
 
     Process replay(QRTSIM_BIN, {"--replay", Path("all.cap"), "--seed", "99", "--start", "2023-01-01 00:00:00"});
     std::smatch m;
-    const std::string first = replay.ReadLine(5000);
+    const std::string first = replay.ReadLine(30000);
     ASSERT_TRUE(std::regex_match(first, m, std::regex("^tcp 127\\.0\\.0\\.1:(\\d+)$"))) << first;
     const uint16_t port = uint16_t(std::stoi(m[1].str()));
     for (size_t i = 0; i < commands.size(); ++i) {
@@ -79,7 +79,7 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
     // A request no capture holds: the simulator answers it, and it is counted.
     EXPECT_EQ(RunProgram(ZUL_BIN, With(Link(port), {"read", "2", "0"})).status, 0);
     replay.Signal(SIGINT);
-    const RunResult& end = replay.Wait(10000);
+    const RunResult& end = replay.Wait(60000);
     EXPECT_EQ(end.status, 0);
     EXPECT_TRUE(std::regex_search(end.err, std::regex(": [1-9][0-9]* requests answered from the capture, 1 not in it")))
         << end.err;
@@ -110,13 +110,13 @@ TEST_F(ZulCapture, DamagedCapturesAreRefusedWithTheLine) {
         ASSERT_TRUE(WriteFileAtomically(Path("x.cap"), c.text));
         Process p(QRTSIM_BIN, {"--replay", Path("x.cap")});
         if (*c.why) {
-            const RunResult& r = p.Wait(10000);
+            const RunResult& r = p.Wait(60000);
             EXPECT_EQ(r.status, 1);
             EXPECT_NE(r.err.find("x.cap: " + std::string(c.why)), std::string::npos) << r.err;
         } else {
-            EXPECT_EQ(p.ReadLine(5000).rfind("tcp 127.0.0.1:", 0), 0u);
+            EXPECT_EQ(p.ReadLine(30000).rfind("tcp 127.0.0.1:", 0), 0u);
             p.Signal(SIGINT);
-            EXPECT_EQ(p.Wait(10000).status, 0);
+            EXPECT_EQ(p.Wait(60000).status, 0);
         }
     }
 }
