@@ -440,26 +440,8 @@ void TFormMain::NotAvailable() {
 
 void TFormMain::NParCnfClick() { NotAvailable(); }
 void TFormMain::NrdcnfClick() { NotAvailable(); }
-void TFormMain::NidentClick() { NotAvailable(); }
-void TFormMain::NContrNameClick() { NotAvailable(); }
-void TFormMain::NConVUClick() { NotAvailable(); }
-void TFormMain::NVrgConnClick() { NotAvailable(); }
-void TFormMain::NConQRTClick() { NotAvailable(); }
-void TFormMain::NConnWMTClick() { NotAvailable(); }
-void TFormMain::N_EthernetClick() { NotAvailable(); }
-void TFormMain::NsysClick() { NotAvailable(); }
 void TFormMain::NSinhrClick() { NotAvailable(); }
-void TFormMain::NCurrVichClick() { NotAvailable(); }
-void TFormMain::NInsensClick() { NotAvailable(); }
-void TFormMain::NLowAttentClick() { NotAvailable(); }
-void TFormMain::NUpAttentClick() { NotAvailable(); }
-void TFormMain::NLowLimitClick() { NotAvailable(); }
-void TFormMain::NUpperLimitClick() { NotAvailable(); }
-void TFormMain::NDistrClick() { NotAvailable(); }
-void TFormMain::NdistrparClick() { NotAvailable(); }
-void TFormMain::N_ConstClick() { NotAvailable(); }
 void TFormMain::NPassClick() { NotAvailable(); }
-void TFormMain::NMac_AdrClick() { NotAvailable(); }
 void TFormMain::NContrDtClick() { NotAvailable(); }
 void TFormMain::NArhIndClick() { NotAvailable(); }
 void TFormMain::NArhPerClick() { NotAvailable(); }
