@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/EventsCommand.h"
+#include "cli/ShowCommand.h"
+#include "cli/TerminalUi.h"
 #include "link/Comportfunctions.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -53,6 +56,8 @@ const char* const kUsage =
     "                         prints one line per field: \"T.F: \" and the bytes in hex\n"
     "  write T F HEX...       write fields F.. of table T from the given bytes (hex pairs)\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
+    "  events diag|interv ... read an event archive (zul events --help)\n"
+    "  show FILE              print an archive or event file as its viewer shows it\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -108,18 +113,6 @@ bool ParseHex(const std::vector<std::string>& words, std::vector<uint8_t>& out) 
     for (size_t i = 0; i < digits.size(); i += 2) out.push_back(uint8_t(std::stoul(digits.substr(i, 2), nullptr, 16)));
     return true;
 }
-
-// Messages and questions of the core go to stderr; every question is answered "no".
-class TerminalUi : public UserInterface {
-public:
-    bool ShowMessageBox(int, const std::string& line1, const std::string& line2) override {
-        std::fprintf(stderr, "%s%s%s\n", line1.c_str(), line2.empty() ? "" : " ", line2.c_str());
-        ++shown;
-        answerFlag = false;
-        return false;
-    }
-    int shown = 0;
-};
 
 class Tracer : public ExchangeObserver {
 public:
@@ -321,8 +314,9 @@ int RunZul(int argc, char** argv) {
     std::vector<std::string> args(argv + i, argv + argc);
     const bool help = !args.empty() && args[0] == "--help";
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
+    if (command == "show") return RunShowCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
-                     : command == "write" ? kWriteHelp : nullptr;
+                     : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
@@ -346,6 +340,7 @@ int RunZul(int argc, char** argv) {
     int rc;
     if (command == "identify") rc = Identify(io, ui);
     else if (command == "read") rc = Read(io, ui, args);
+    else if (command == "events") rc = RunEventsCommand(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

@@ -90,23 +90,29 @@ void ConnectionStart::TimerStartTimer() {
 
 // Steps from reading table 0 up to the table states; true when the base tables
 // are to be read, false when the link is to be dropped.
-bool ConnectionStart::Identify() {
-    ui_.SetBusyCursor(true);
+bool IdentifyController(TableIo& io, UserInterface& ui, StatusBar* bar) {
+    ui.SetBusyCursor(true);
     const uint8_t req0[3] = {0, 0, 18};
-    bool ok = io_.ReadFields(req0, bar_, true);
-    ui_.SetBusyCursor(false);
+    bool ok = io.ReadFields(req0, bar, true);
+    ui.SetBusyCursor(false);
     if (!ok) return false;
-    const uint8_t type = image_.Byte(0, 1), version = image_.Byte(0, 3);
+    const uint8_t type = io.image().Byte(0, 1), version = io.image().Byte(0, 3);
     if (type != kControllerType) {
-        ui_.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
-                           "Программа обслуживает контроллеры ЗУЛ");
+        ui.ShowMessageBox(kMsgPlain, Format("Код типа подключенного контроллера  %d", type),
+                          "Программа обслуживает контроллеры ЗУЛ");
         return false;
     }
     if (version != kVersion && version != kOldVersion) {
-        ui_.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
-                           Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
+        ui.ShowMessageBox(kMsgPlain, Format("Версия ПО подключенного контроллера %d", version),
+                          Format("Программа обслуживает контроллеры ЗУЛ только с версией ПО %02d", kVersion));
         return false;
     }
+    return true;
+}
+
+bool ConnectionStart::Identify() {
+    if (!IdentifyController(io_, ui_, bar_)) return false;
+    const uint8_t version = image_.Byte(0, 3);
     // A broadcast search has found the controller's real address.
     if (StoredAddress() == 255) StoredAddress() = box_.address;
     linkEstablished = true;
@@ -159,43 +165,46 @@ bool ConnectionStart::Restore(TableStateInfo&) {
     return false;
 }
 
-bool ConnectionStart::ReadBaseTables() {
-    ui_.SetBusyCursor(true);
-    std::memset(image_.Field(5, 0), ' ', 20);
+bool ReadBaseTables(TableIo& io, UserInterface& ui, StatusBar* bar) {
+    TableImage& image = io.image();
+    ui.SetBusyCursor(true);
+    std::memset(image.Field(5, 0), ' ', 20);
     const uint8_t req5[3] = {5, 0, 3};
-    if (io_.ReadFields(req5, bar_, true)) {
-        image_.NamesFromController();
+    if (io.ReadFields(req5, bar, true)) {
+        image.NamesFromController();
     } else {
-        PutName(image_.Field(5, 0), Utf8ToCp1251(Format("Контроллер ЗУЛ_%02d", kVersion)));
-        PutName(image_.Field(5, 1), Utf8ToCp1251("Нитка 1"));
-        PutName(image_.Field(5, 2), Utf8ToCp1251("Нитка 2"));
+        PutName(image.Field(5, 0), Utf8ToCp1251(Format("Контроллер ЗУЛ_%02d", kVersion)));
+        PutName(image.Field(5, 1), Utf8ToCp1251("Нитка 1"));
+        PutName(image.Field(5, 2), Utf8ToCp1251("Нитка 2"));
     }
     const uint8_t req6[3] = {6, 0, 12}, req14[3] = {14, 0, 16};
-    bool ok = io_.ReadFields(req6, bar_, true) && io_.ReadFields(req14, bar_, true);
-    if (ok && image_.Byte(14, 6) != 0 && image_.Byte(14, 6) != 1) {
-        ui_.SetBusyCursor(false);
-        ui_.ShowMessageBox(kMsgPlain, Format("Код подключенного хроматографа равен %d.", image_.Byte(14, 6)),
+    bool ok = io.ReadFields(req6, bar, true) && io.ReadFields(req14, bar, true);
+    if (ok && image.Byte(14, 6) != 0 && image.Byte(14, 6) != 1) {
+        ui.SetBusyCursor(false);
+        ui.ShowMessageBox(kMsgPlain, Format("Код подключенного хроматографа равен %d.", image.Byte(14, 6)),
                            "Должен быть 0 (QRT 510 (HMU) или 1 (QRT 510 (HDM) ");
-        ui_.SetBusyCursor(true);
+        ui.SetBusyCursor(true);
         ok = false;
     }
-    if (ok) ok = io_.ReadWholeTable(1, bar_);
-    std::memset(image_.Data(41), 0, 4);
-    std::memset(image_.Data(40), 0, 6);
+    if (ok) ok = io.ReadWholeTable(1, bar);
+    std::memset(image.Data(41), 0, 4);
+    std::memset(image.Data(40), 0, 6);
     if (ok) {
         // Older controllers have no table 40: its outcome does not count.
         const uint8_t req40[3] = {40, 0, 1};
-        io_.ReadFields(req40, bar_, true);
+        io.ReadFields(req40, bar, true);
     }
-    if (ok && image_.Byte(6, 8)) {
+    if (ok && image.Byte(6, 8)) {
         const uint8_t req15[3] = {15, 6, 1};
-        ok = io_.ReadFields(req15, bar_, true);
+        ok = io.ReadFields(req15, bar, true);
     }
-    ui_.SetBusyCursor(false);
-    if (!ok) ui_.ShowMessageBox(kMsgExchangeResult, "Не прочитаны данные, для организации", "дальнейшего обмена с устройством");
-    if (bar_) bar_->SetPanelText(1, Cp1251ToUtf8(Trimmed(image_.Field(5, 0), 20)));
+    ui.SetBusyCursor(false);
+    if (!ok) ui.ShowMessageBox(kMsgExchangeResult, "Не прочитаны данные, для организации", "дальнейшего обмена с устройством");
+    if (bar) bar->SetPanelText(1, Cp1251ToUtf8(Trimmed(image.Field(5, 0), 20)));
     return ok;
 }
+
+bool ConnectionStart::ReadBaseTables() { return zul::ReadBaseTables(io_, ui_, bar_); }
 
 bool ConnectionStart::CheckTimeWritable(const TableStateInfo& info) {
     if (info.marks()[6]) {

@@ -30,6 +30,13 @@ public:
     virtual int ShowTableInfo(TableStateInfo& info, uint8_t version) = 0;
 };
 
+// Table 0: the controller's type and software version; another type or version is
+// refused with the start sequence's message.
+bool IdentifyController(TableIo& io, UserInterface& ui, StatusBar* bar);
+// The base tables every command relies on: 5 (names), 6, 14, 1, 40 and, with a
+// moisture meter, table 15 field 6; false (with the message) when they cannot be read.
+bool ReadBaseTables(TableIo& io, UserInterface& ui, StatusBar* bar);
+
 class ConnectionStart {
 public:
     ConnectionStart(Qrtbox& box, TableImage& image, TableIo& io, UserInterface& ui, LinkSettings& settings,

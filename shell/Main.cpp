@@ -30,12 +30,6 @@ constexpr int kMainPanel3Width = 55;
 constexpr int kStartDelayMs = 100;
 constexpr int kMessageDelayMs = 3000;
 
-// The hourglass for the length of a scope.
-struct Hourglass {
-    explicit Hourglass(UserInterface& ui) : ui_(ui) { ui_.SetBusyCursor(true); }
-    ~Hourglass() { ui_.SetBusyCursor(false); }
-    UserInterface& ui_;
-};
 }  // namespace
 
 TFormMain::TFormMain(const std::string& programFolder, QWidget* parent)
@@ -57,6 +51,9 @@ TFormMain::TFormMain(const std::string& programFolder, QWidget* parent)
     escHook_ = new EscHook(this);
     ui_.SetWindow(this);
     ui_.SetEscHook(escHook_);
+    ui_.beginRead = [this](int max) { BeginArchiveRead(max); };
+    ui_.endRead = [this] { EndArchiveRead(); };
+    ui_.messageTimer = [this] { StartMessageTimer(); };
     qrtbox_->ui = &ui_;
 
     // Program folder, working folders, settings.
@@ -443,10 +440,7 @@ void TFormMain::NrdcnfClick() { NotAvailable(); }
 void TFormMain::NSinhrClick() { NotAvailable(); }
 void TFormMain::NPassClick() { NotAvailable(); }
 void TFormMain::NContrDtClick() { NotAvailable(); }
-void TFormMain::NArhIndClick() { NotAvailable(); }
-void TFormMain::NArhPerClick() { NotAvailable(); }
 void TFormMain::NAudPrnClick() { NotAvailable(); }
-void TFormMain::NAlaPrnClick() { NotAvailable(); }
 void TFormMain::NSitClick() { NotAvailable(); }
 void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
 void TFormMain::NChrom_RdMeasClick() { NotAvailable(); }

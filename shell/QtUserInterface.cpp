@@ -28,6 +28,10 @@ void QtUserInterface::ProcessEvents() {
 
 bool QtUserInterface::StopRequested() const { return hook_ && hook_->stopRequest; }
 
+void QtUserInterface::ClearStopRequest() {
+    if (hook_) hook_->stopRequest = false;
+}
+
 void QtUserInterface::SetProgress(int value, int max) {
     if (!progress_) return;
     if (max <= 0) {

@@ -1,6 +1,8 @@
 // The core's user-interface port on Qt: message boxes through ShowMessageBox,
 // event processing, the Esc stop request, progress in the wait window shown.
 #pragma once
+#include <functional>
+
 #include <QPointer>
 #include <QProgressBar>
 #include <QWidget>
@@ -22,6 +24,15 @@ public:
     bool StopRequested() const override;
     void SetProgress(int value, int max) override;
     void SetBusyCursor(bool busy) override;
+    void ClearStopRequest() override;
+    void BeginArchiveRead(int progressMax) override { if (beginRead) beginRead(progressMax); }
+    void EndArchiveRead() override { if (endRead) endRead(); }
+    void StartMessageTimer() override { if (messageTimer) messageTimer(); }
+
+    // The main window's wait window and message timer (set by the main window).
+    std::function<void(int)> beginRead;
+    std::function<void()> endRead;
+    std::function<void()> messageTimer;
 
     // Where progress goes (the wait window's bar); null: nowhere.
     void SetProgressBar(QProgressBar* bar) { progress_ = bar; }

@@ -43,10 +43,31 @@ public:
     virtual void ProcessEvents() {}
     // True when the user asked to stop a running archive read (Esc).
     virtual bool StopRequested() const { return false; }
+    virtual void ClearStopRequest() {}
+    // An archive read begins: the wait window in its reading kind with a progress
+    // maximum, the main window disabled, the stop request cleared and the
+    // read-in-progress flag set (Esc then sets the stop request).
+    virtual void BeginArchiveRead(int /*progressMax*/) {}
+    // It ends: flag cleared, wait window closed, main window enabled and in front.
+    virtual void EndArchiveRead() {}
+    // Starts the message timer that empties main status panel 2 after 3 s.
+    virtual void StartMessageTimer() {}
     // Progress of a long operation; max 0 hides it.
     virtual void SetProgress(int /*value*/, int /*max*/) {}
     // The hourglass while the core waits for the controller.
     virtual void SetBusyCursor(bool /*busy*/) {}
+};
+
+// The hourglass for the length of a scope.
+class Hourglass {
+public:
+    explicit Hourglass(UserInterface& ui) : ui_(ui) { ui_.SetBusyCursor(true); }
+    ~Hourglass() { ui_.SetBusyCursor(false); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+
+private:
+    UserInterface& ui_;
 };
 
 // A status bar that only keeps its texts (command-line tool, tests, dialogs without a bar).

@@ -34,6 +34,38 @@ void PutFloat(uint8_t* p, float v) { std::memcpy(p, &v, 4); }
 void PutU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
+// Messages of every kind the controller writes: code, object, index, the two
+// values (`values`: a parameter's value and set-point, index 0 = any parameter).
+struct Showcase {
+    uint8_t code, object, index;
+    uint32_t v1, v2;
+    bool values;
+};
+const Showcase kShowcase[] = {
+    {0, 1, 2, 0, 0, false},      {1, 14, 0, 0, 0, false},     {4, 0, 0, 0, 0, false},
+    {4, 1, 0, 0, 0, false},      {4, 8, 0, 0, 0, false},      {4, 12, 0, 0, 0, false},
+    {5, 14, 1, 3, 0, false},     {5, 14, 9, 11, 0, false},    {5, 14, 16, 2, 0, false},
+    {5, 13, 3, 0, 0, false},     {6, 0, 0, 0, 0, false},      {8, 0, 0, 0, 0, false},
+    {9, 0, 0, 0, 0, false},      {10, 33, 1, 0, 0, false},    {11, 33, 1, 0, 0, false},
+    {10, 34, 5, 0, 0, false},    {11, 34, 5, 0, 0, false},    {10, 35, 2, 0, 0, false},
+    {12, 23, 0, 0, 0, true},     {13, 23, 0, 0, 0, true},     {18, 24, 3, 0, 0, false},
+    {19, 24, 3, 0, 0, false},    {20, 30, 1, 0, 0, false},    {21, 30, 1, 0, 0, false},
+    {22, 200, 2, 5, 0, false},   {23, 200, 2, 0, 0, false},   {22, 201, 3, 0, 0, false},
+    {23, 201, 10, 0, 0, false},  {22, 201, 20, 0, 0, false},  {22, 45, 4, 0, 0, false},
+    {28, 36, 0, 0, 0, false},    {29, 36, 0, 0, 0, false},    {36, 36, 1, 0, 0, false},
+    {38, 0, 0, 0, 0, false},     {40, 242, 0, 0, 0, false},   {40, 243, 0, 0, 0, false},
+    {41, 244, 0, 0, 0, false},   {41, 17, 0, 0, 0, false},    {42, 21, 0, 0, 0, false},
+    {43, 21, 0, 0, 0, false},    {44, 25, 0, 0, 0, true},     {47, 25, 0, 0, 0, true},
+    {48, 34, 3, 0, 0, false},    {49, 34, 3, 0, 0, false},    {50, 36, 2, 0, 0, false},
+    {53, 30, 7, 0, 0, false},    {57, 30, 7, 0, 0, false},    {59, 0, 0, 0x1234ABCD, 0x0000FFFF, false},
+    {60, 26, 0, 0, 0, true},     {64, 26, 0, 0, 0, true},     {66, 26, 20, 0, 0, true},
+    {69, 13, 4, 0, 0, false},    {70, 13, 4, 0, 0, false},    {73, 37, 2, 0, 0, false},
+    {74, 37, 2, 0, 0, false},    {75, 32, 6, 0, 0, false},    {76, 0, 0, 0, 0, false},
+    {77, 34, 9, 0, 0, false},    {78, 0, 0, 0, 0, false},     {81, 0, 0, 0, 0, false},
+    {82, 1, 1, 0, 0, false},     {150, 7, 7, 0, 0, false},    {255, 255, 255, 0, 0, false},
+};
+constexpr int kShowcaseCount = int(sizeof kShowcase / sizeof kShowcase[0]);
+
 uint32_t FloatBits(float v) {
     uint32_t u;
     std::memcpy(&u, &v, 4);
@@ -445,6 +477,20 @@ void SimArchives::GenerateUntil(SimSeconds until, const Zones& zones) {
             add(to, high ? 16 : 15, high ? 24 : 23, uint8_t(p), FloatBits(Value(p, to)), FloatBits(setPoint));
         }
         if (U(55, uint64_t(h)) < 0.004 && !ControllerOff(h + 17 * kMinute)) add(h + 17 * kMinute, 5, 14, 3, 7, 0);
+        // Now and then one of the other messages a controller writes, so that an
+        // archive holds every kind of message; a few of them with a damaged check.
+        for (int k = 0; k < 2; ++k) {
+            const uint64_t key = uint64_t(h) * 2 + uint64_t(k);
+            const SimSeconds t = h + SimSeconds(7 + 29 * k) * kMinute;
+            if (U(56, key) >= 0.8 || ControllerOff(t)) continue;
+            const Showcase& m = kShowcase[H(57, key) % kShowcaseCount];
+            const int p = int(H(58, key) % 20);
+            const uint32_t v1 = m.values ? FloatBits(Value(p, t)) : m.v1;
+            const uint32_t v2 = m.values ? FloatBits(Value(p, t) * 1.1f) : m.v2;
+            const size_t before = hour.size();
+            add(t, m.code, m.object, m.values && m.index == 0 ? uint8_t(p) : m.index, v1, v2);
+            if (hour.size() > before) hour.back().damaged = t - first_ >= 2 * kDay && H(59, key) % 50 == 0;
+        }
         std::stable_sort(hour.begin(), hour.end(),
                          [](const EventRecord& a, const EventRecord& b) { return a.time < b.time; });
         for (auto& ev : hour) pending_.push_back(ev);
@@ -458,6 +504,7 @@ void SimArchives::Sync(SimSeconds now, const Zones& zones) {
         pending_.pop_front();
         const int64_t key = int64_t(firstDiag_ + diagnostics_.size());
         Seal(e.bytes.data(), kDiagnosticRecord, kKindDiag, key);
+        if (e.damaged) e.bytes[kDiagnosticRecord - 1] ^= 0xA5;
         diagnostics_.push_back(e);
     }
 }

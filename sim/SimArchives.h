@@ -38,6 +38,7 @@ struct Zones {
 struct EventRecord {
     SimSeconds time;
     std::array<uint8_t, kInterventionRecord> bytes;  // 22 used for diagnostics
+    bool damaged = false;                            // sealed with a wrong check
 };
 
 class SimArchives {

@@ -1,0 +1,115 @@
+// The one loop that reads records of a controller archive: it sends the requests
+// of an ArchiveRequest one after another, appends the records of every reply to a
+// scratch file, reports progress and failures through the user-interface port,
+// honours the stop request (Esc) after each reply, and loads the records back once
+// the read ends.
+//
+//   EventIndexRequest req(kEventsDiagnostic, first, count);     // command 7
+//   ArchiveReadTexts texts = EventReadTexts(kEventsDiagnostic, /*byPeriod=*/false);
+//   ArchiveReader reader(box, ui);
+//   ArchiveReadResult r = reader.Read(req, texts, programFolder + "datafile.ala");
+//   if (r.records.empty()) return;      // messages have been shown
+//   // r.records: r.count records of req.RecordSize() bytes; r.end says why it stopped
+//
+// A request kind says how to build the next request, where a reply keeps its
+// records and whether to go on; a kind with an expected-time cursor and an order
+// check (the hourly and daily reads) overrides OnRecord() and Continue().
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zul {
+
+class Qrtbox;
+class StatusBar;
+class UserInterface;
+
+// What one reply carried.
+struct ArchiveReply {
+    const uint8_t* records = nullptr;  // count records of the request's size
+    int count = 0;
+    uint8_t flags = 0;                 // command 8: body byte 0 (bit 7 archive error)
+    bool more = false;                 // command 8: continuation byte
+};
+
+enum class RecordVerdict {
+    kStore,         // store the record and go on
+    kStoreAndStop,  // store it, skip the rest of this reply and end the read (as Esc)
+};
+
+class ArchiveRequest {
+public:
+    virtual ~ArchiveRequest() = default;
+    virtual uint8_t Command() const = 0;
+    virtual int RecordSize() const = 0;
+    // The most records a reply may carry; a reply claiming more is a wrong length.
+    virtual int PerReplyLimit() const = 0;
+    // Writes the body of the next request from the current state (sending it again
+    // after a failure repeats it); returns its length.
+    virtual int NextRequest(uint8_t* body) = 0;
+    // Reply frame offsets of the record count and of the first record.
+    virtual int CountOffset() const = 0;
+    virtual int RecordsOffset() const = 0;
+    // Reads the extra bytes of a reply (flags, continuation) from the frame.
+    virtual void ParseExtras(const uint8_t* /*frame*/, ArchiveReply& /*reply*/) const {}
+    // Each record of a reply before it is stored (the order check of cursor reads).
+    virtual RecordVerdict OnRecord(const uint8_t* /*record*/, UserInterface& /*ui*/) { return RecordVerdict::kStore; }
+    // After a reply with records has been stored: moves the state on and returns
+    // true to send another request.
+    virtual bool Continue(const ArchiveReply& reply) = 0;
+    // Progress bar: maximum, and position after a stored reply given the total so far.
+    virtual int ProgressMax() const = 0;
+    virtual int ProgressAfter(int total, const ArchiveReply& /*reply*/) const { return total; }
+};
+
+// The texts and ways of the messages of one read.
+struct ArchiveReadTexts {
+    std::string title;                // "Диагностические сообщения", ...
+    std::string noRecordsText;        // first reply empty: line 1 (empty: no message)
+    int notReadKind = 6;              // kind of the "не прочитаны" message
+    int errorPanel = 2;               // main status panel that gets ErrorText
+    bool retryQuestion = false;       // ask "Не выполнено чтение" / "очередного блока данных"
+};
+
+enum class ReadEnd {
+    kComplete,    // the controller said it had no more
+    kEmpty,       // a reply without records ended the read
+    kFailed,      // an exchange failed (errorCode in the engine)
+    kStopped,     // stop request, or the order check said stop
+    kFileError,   // the scratch file could not be created or read back
+};
+
+struct ArchiveReadResult {
+    ReadEnd end = ReadEnd::kComplete;
+    uint32_t count = 0;               // records loaded
+    std::vector<uint8_t> records;     // count * record size bytes
+    bool archiveError = false;        // a reply had flag bit 7 set
+    uint32_t errorCode = 0;           // the engine's, when kFailed
+    const uint8_t* Record(uint32_t i, int size) const { return records.data() + size_t(i) * size_t(size); }
+};
+
+class ArchiveReader {
+public:
+    ArchiveReader(Qrtbox& box, UserInterface& ui, StatusBar* bar = nullptr) : box_(box), ui_(ui), bar_(bar) {}
+
+    // Runs the whole read: scratch file, wait window, request loop, load.
+    // `scratchPath` is overwritten. Messages as `texts` say; on a scratch file that
+    // cannot be created or reopened "Ошибка открытия файла" is shown.
+    ArchiveReadResult Read(ArchiveRequest& request, const ArchiveReadTexts& texts, const std::string& scratchPath);
+
+    // Number of requests sent by the last Read.
+    int requestsSent() const { return requests_; }
+
+private:
+    Qrtbox& box_;
+    UserInterface& ui_;
+    StatusBar* bar_;
+    int requests_ = 0;
+};
+
+// Loads up to `limit` records of `size` bytes from a file (the size comes from the
+// file's real length, never from a count alone). False when it cannot be opened.
+bool LoadRecordFile(const std::string& path, int size, uint32_t limit, std::vector<uint8_t>& out);
+
+}  // namespace zul

@@ -1,0 +1,66 @@
+// The main window's commands of the event archives: "Запрос по индексу",
+// "Запрос за период" (both archives; the item's name tells which) and the
+// diagnostic messages' "Просмотр/Печать из файла".
+#include <QAction>
+
+#include "events/EventFetch.h"
+#include "events/Iniala.h"
+#include "events/Period.h"
+#include "events/Readindex.h"
+#include "link/Clock.h"
+#include "shell/Folders.h"
+#include "shell/Main.h"
+#include "shell/MessageBox.h"
+#include "tables/Conffun.h"
+
+namespace zul {
+
+namespace {
+
+EventArchive ArchiveOf(QObject* item) {
+    auto* a = qobject_cast<QAction*>(item);
+    return a && a->objectName().startsWith(QStringLiteral("NAud")) ? kEventsIntervention : kEventsDiagnostic;
+}
+
+// The records fetched go to the viewer of their archive.
+void ShowFetched(TFormMain& main, EventFetchResult& r) {
+    if (r.archive == kEventsIntervention) {
+        // The intervention viewer comes with the decoding of interventions.
+        ShowNotAvailable(QStringLiteral("Сообщения о вмешательствах оператора"), &main);
+        return;
+    }
+    TFormAla form(DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image()),
+                  QString::fromStdString(main.workFolder(kFolderAlaFiles)), &main);
+    form.exec();
+}
+
+}  // namespace
+
+void TFormMain::NArhIndClick() {
+    const EventArchive archive = ArchiveOf(sender());
+    TableIo io(*qrtbox_, *image_, ui_);
+    EventFetch fetch(io, ui_, mainBar_, SystemClock::Instance(), programFolder_);
+    uint32_t oldest = 0, newest = 0;
+    if (!fetch.ReadIndexes(archive, oldest, newest)) return;
+    TFormIndex dialog(archive, oldest, newest, settings_->archive, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    EventFetchResult r;
+    if (fetch.ByIndex(archive, dialog.first(), dialog.count(), r)) ShowFetched(*this, r);
+}
+
+void TFormMain::NArhPerClick() {
+    const EventArchive archive = ArchiveOf(sender());
+    TableIo io(*qrtbox_, *image_, ui_);
+    EventFetch fetch(io, ui_, mainBar_, SystemClock::Instance(), programFolder_);
+    if (!fetch.ReadClock()) return;
+    TFormPeriod dialog(settings_->archive, SystemClock::Instance().LocalNow(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    EventFetchResult r;
+    if (fetch.ByPeriod(archive, dialog.start(), dialog.end(), r)) ShowFetched(*this, r);
+}
+
+void TFormMain::NAlaPrnClick() {
+    OpenDiagnosticFile(*image_, QString::fromStdString(workFolder(kFolderAlaFiles)), this);
+}
+
+}  // namespace zul
