@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "events/DiagnosticFile.h"
+#include "events/InterventionFile.h"
 #include "tables/TableImage.h"
 
 namespace zul::cli {
@@ -10,9 +11,7 @@ namespace zul::cli {
 const char* const kShowHelp =
     "Usage: zul show FILE\n"
     "Prints an archive or event file as its viewer shows it: the caption, then one line\n"
-    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala\n";
-
-namespace {
+    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .aud\n";
 
 // Prints the refusal or the open failure; true when the file was read.
 bool Readable(ArchiveFileStatus s, const std::string& path, const char* refusal2) {
@@ -27,10 +26,19 @@ bool Readable(ArchiveFileStatus s, const std::string& path, const char* refusal2
     return true;
 }
 
+namespace {
+
 int ShowDiagnostic(const std::string& path, const TableImage& image) {
     DiagnosticView v;
     if (!Readable(ReadDiagnosticFile(path, image, v), path, kDiagnosticRefusal2)) return 1;
     std::fputs(DiagnosticShowText(v).c_str(), stdout);
+    return 0;
+}
+
+int ShowIntervention(const std::string& path, const TableImage& image) {
+    InterventionView v;
+    if (!Readable(ReadInterventionFile(path, image, v), path, kInterventionRefusal2)) return 1;
+    std::fputs(InterventionShowText(v).c_str(), stdout);
     return 0;
 }
 
@@ -42,6 +50,7 @@ struct Kind {
 // One line per kind of file.
 const Kind kKinds[] = {
     {".ala", ShowDiagnostic},
+    {".aud", ShowIntervention},
 };
 
 }  // namespace

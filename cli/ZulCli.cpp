@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/EventsCommand.h"
+#include "cli/PrintCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
 #include "link/Comportfunctions.h"
@@ -58,6 +59,7 @@ const char* const kUsage =
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "  events diag|interv ... read an event archive (zul events --help)\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
+    "  print FILE -o PDF      the viewer's printed report of an event file, as a PDF\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -315,6 +317,7 @@ int RunZul(int argc, char** argv) {
     const bool help = !args.empty() && args[0] == "--help";
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
     if (command == "show") return RunShowCommand(args);
+    if (command == "print") return RunPrintCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());

@@ -4,7 +4,10 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "events/EventReport.h"
+#include "events/Prnarhiv.h"
 #include "shell/MessageBox.h"
+#include "shell/QtUserInterface.h"
 #include "shell/UserInterface.h"
 
 namespace zul {
@@ -44,8 +47,8 @@ void TFormAla::Save() {
 }
 
 void TFormAla::Print() {
-    // The event report comes with the printing of event tables.
-    ShowNotAvailable(QStringLiteral("Печать"), this);
+    QtUserInterface ui(this);
+    PrintEventReport(this, ui, kPrintDiagnostics, view_.header.bytes.data(), view_.GridRows(), folder_.toStdString());
 }
 
 void OpenDiagnosticFile(const TableImage& image, const QString& alaFolder, QWidget* parent) {

@@ -440,7 +440,6 @@ void TFormMain::NrdcnfClick() { NotAvailable(); }
 void TFormMain::NSinhrClick() { NotAvailable(); }
 void TFormMain::NPassClick() { NotAvailable(); }
 void TFormMain::NContrDtClick() { NotAvailable(); }
-void TFormMain::NAudPrnClick() { NotAvailable(); }
 void TFormMain::NSitClick() { NotAvailable(); }
 void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
 void TFormMain::NChrom_RdMeasClick() { NotAvailable(); }
