@@ -44,7 +44,10 @@ void TFormAud::Print() {
 
 void OpenInterventionFile(const TableImage& image, const QString& audFolder, QWidget* parent) {
     const QString path = ChooseArchiveFile(parent, audFolder, QStringLiteral("DataFiles(*.aud)|*.aud"));
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) ShowInterventionFile(image, path, audFolder, parent);
+}
+
+void ShowInterventionFile(const TableImage& image, const QString& path, const QString& audFolder, QWidget* parent) {
     InterventionView view;
     switch (ReadInterventionFile(path.toStdString(), image, view)) {
     case ArchiveFileStatus::kCannotOpen:

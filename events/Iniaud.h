@@ -32,5 +32,7 @@ private:
 
 // "Просмотр/Печать из файла": the open dialog in `audFolder`, the checks, the viewer.
 void OpenInterventionFile(const TableImage& image, const QString& audFolder, QWidget* parent);
+// The checks and the viewer for a file already chosen.
+void ShowInterventionFile(const TableImage& image, const QString& path, const QString& audFolder, QWidget* parent);
 
 }  // namespace zul

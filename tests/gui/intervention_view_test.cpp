@@ -132,13 +132,12 @@ private slots:
 
         // Reopened: the same rows, cut texts cut, the period caption.
         QString cells;
-        AnswerFile(folder + "/saved.aud");
         zultest::OnDialog<TFormAud>([&](TFormAud* a) {
             cells = a->windowTitle() + "/" + QString::number(a->model()->rowCount()) + "/" +
                     a->model()->Cell(2, 1) + "/" + a->model()->Cell(byteOrder, 4) + "/" + a->statusPanel()->text();
             a->exitButton()->click();
         }, 60000);
-        OpenInterventionFile(image, folder, nullptr);
+        ShowInterventionFile(image, folder + "/saved.aud", folder, nullptr);
         QVERIFY2(cells.startsWith(QStringLiteral("Сообщения о вмешательствах оператора за период с ")), qPrintable(cells));
         QVERIFY2(cells.endsWith(QStringLiteral("/29/   ***/Мл. адрес -- ст. ба/")), qPrintable(cells));
 
@@ -149,9 +148,8 @@ private slots:
         f.seek(1);
         f.write("L");
         f.close();
-        AnswerFile(folder + "/other.aud");
         CloseBox(&shown);
-        OpenInterventionFile(image, folder, nullptr);
+        ShowInterventionFile(image, folder + "/other.aud", folder, nullptr);
         QCOMPARE(shown, QStringLiteral("Файл other.aud не является файлом, содержащим|"
                                        "сообщения о вмешательствах оператора контроллера ЗУЛ_QRT_510"));
 
