@@ -14,8 +14,6 @@ const char* const kShowHelp =
     "Prints an archive or event file as its viewer shows it: the caption, then one line\n"
     "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .aud .mch .hch .dch .clb .mwm .hwm .dwm\n";
 
-namespace {
-
 // Prints the refusal or the open failure; true when the file was read.
 bool Readable(ArchiveFileStatus s, const std::string& path, const char* refusal2) {
     if (s == ArchiveFileStatus::kCannotOpen) {
