@@ -304,16 +304,31 @@ bool WriteFileAtomically(const std::string& path, const std::string& data) {
         ::umask(mask);
         mode &= ~mask;
     }
-    std::string tmp = target + ".XXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
+    // One temporary name per target: a writer killed half-way leaves at most this
+    // one file, which the next write of the same target replaces.
+    const std::string tmp = AtomicWriteTemporary(target);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return false;
     bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(name.data(), target.c_str()) == 0;
-    if (!ok) ::unlink(name.data());
-    return ok;
+    if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    // The rename itself survives a power cut once the folder is on disk.
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+std::string AtomicWriteTemporary(const std::string& path) {
+    const std::filesystem::path p(path);
+    return (p.parent_path() / ("." + p.filename().string() + ".part")).string();
 }
 
 bool IniFile::Save() {

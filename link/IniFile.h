@@ -75,9 +75,13 @@ private:
     bool modified_ = false;
 };
 
-// Writes `data` to a temporary file beside `path` and renames it into place; the
-// file keeps its permissions (a new one gets the usual ones). False on failure, the
-// old file then untouched.
+// Every file the program keeps is written here: `data` goes to a temporary file
+// beside `path` (AtomicWriteTemporary), is flushed to disk and renamed into place,
+// so the old file survives a failure or a crash at any moment whole. The file keeps
+// its permissions (a new one gets the usual ones). False on failure, the old file
+// then untouched.
 bool WriteFileAtomically(const std::string& path, const std::string& data);
+// The temporary file of a write of `path`: ".NAME.part" in the same folder.
+std::string AtomicWriteTemporary(const std::string& path);
 
 }  // namespace zul
