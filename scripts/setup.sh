@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, only those that are missing.
+#   scripts/setup.sh          the build and the tests
+#   scripts/setup.sh --fuzz   also clang and libFuzzer, for scripts/fuzz.sh
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
@@ -7,6 +9,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       qt6-charts-dev libqt6opengl6-dev
       fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth
       dpkg-dev file desktop-file-utils)
+if [[ ${1:-} == --fuzz ]]; then pkgs+=(clang-14 libclang-rt-14-dev); fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
