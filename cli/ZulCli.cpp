@@ -17,6 +17,7 @@
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
+#include "cli/ReportCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -69,6 +70,7 @@ const char* const kUsage =
     "  archive meas|clb|hour|day ...  read a chromatograph or moisture-meter archive\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
     "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
+    "  report day|month DATE --object NAME -o BOOK  the day or month report (zul report --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -339,7 +341,8 @@ int RunZul(int argc, char** argv) {
     if (command == "export") return RunExportCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
-                     : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp : nullptr;
+                     : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp
+                     : command == "report" ? kReportHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
@@ -374,6 +377,7 @@ int RunZul(int argc, char** argv) {
     else if (command == "events") rc = RunEventsCommand(io, ui, args);
     else if (command == "config") rc = RunConfigCommand(&io, ui, args, [&] { return Failed(box, ui); });
     else if (command == "archive") rc = RunArchiveCommand(io, ui, args);
+    else if (command == "report") rc = RunReportCommand(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

@@ -446,8 +446,6 @@ void TFormMain::NAudPrnClick() { NotAvailable(); }
 void TFormMain::NSitClick() { NotAvailable(); }
 void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
 void TFormMain::NWmt_MomDataClick() { NotAvailable(); }
-void TFormMain::NExcDayClick() { NotAvailable(); }
-void TFormMain::NExcMonClick() { NotAvailable(); }
 void TFormMain::NUserClick() { NotAvailable(); }
 
 }  // namespace zul

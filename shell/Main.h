@@ -161,6 +161,7 @@ private:
     // The chromatograph archives (MainChrom.cpp): kind as ChromTableKind.
     void ChromByPeriod(int kind);
     void ChromByRange(int kind);
+    void ExcReport(bool month);  // shell/MainReports.cpp
     void HideItem(const char* name);
 
     std::string programFolder_;
