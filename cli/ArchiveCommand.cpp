@@ -69,7 +69,8 @@ private:
     bool yes_;
 };
 
-// Prints the refusal or the open failure; true when the file was read.
+}  // namespace
+
 bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImage& image, ArchiveFileData& d) {
     switch (ReadArchiveFile(path, ChromArchiveKind(kind), image, ChromRecordSize(kind), d)) {
     case ArchiveFileStatus::kCannotOpen:
@@ -83,6 +84,20 @@ bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImag
     }
     return true;
 }
+
+bool ChromKindOfPath(const std::string& path, ChromTableKind& kind) {
+    const size_t dot = path.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? "" : path.substr(dot);
+    for (ChromTableKind k : {kChromMeasurement, kChromHourly, kChromDaily, kChromCalibration, kMoistMeasurement,
+                             kMoistHourly, kMoistDaily})
+        if (ext == ChromFileExtension(k)) {
+            kind = k;
+            return true;
+        }
+    return false;
+}
+
+namespace {
 
 // The rows of a table of either instrument as `zul show` prints them.
 std::string ShowText(ChromTableKind kind, const ArchiveFileHeader& header, const uint8_t* records, size_t count) {
@@ -192,13 +207,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
     }
     if (args.size() != 3 || args[1] != "-o") return usage("FILE -o BOOK.xlsx expected");
     const std::string& path = args[0];
-    const size_t dot = path.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? "" : path.substr(dot);
     ChromTableKind kind;
-    if (ext == ".mch") kind = kChromMeasurement;
-    else if (ext == ".hch") kind = kChromHourly;
-    else if (ext == ".dch") kind = kChromDaily;
-    else return usage("a .mch, .hch or .dch file expected");
+    if (!ChromKindOfPath(path, kind) || kind == kChromCalibration || IsMoistKind(kind)) return usage("a .mch, .hch or .dch file expected");
     const TableImage image;  // no controller: chromatograph type 0
     ArchiveFileData d;
     if (!ReadChromFile(path, kind, image, d)) return kFail;

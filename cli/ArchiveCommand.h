@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "measurements/ChromRecords.h"
+
 namespace zul {
 class TableIo;
 class TableImage;
+struct ArchiveFileData;
 }
 
 namespace zul::cli {
@@ -23,6 +26,11 @@ int ShowMeasurementFile(const std::string& path, const TableImage& image);
 int ShowHourlyFile(const std::string& path, const TableImage& image);
 int ShowDailyFile(const std::string& path, const TableImage& image);
 int ShowCalibrationFile(const std::string& path, const TableImage& image);
+// Reads a chromatograph archive file as its viewer does; prints the refusal or the
+// open failure on stderr and returns false when the file cannot be shown.
+bool ReadChromFile(const std::string& path, ChromTableKind kind, const TableImage& image, ArchiveFileData& d);
+// The kind of a file by its extension (.mch .hch .dch .clb .mwm .hwm .dwm); false for another.
+bool ChromKindOfPath(const std::string& path, ChromTableKind& kind);
 int ShowMoistMeasurementFile(const std::string& path, const TableImage& image);
 int ShowMoistHourlyFile(const std::string& path, const TableImage& image);
 int ShowMoistDailyFile(const std::string& path, const TableImage& image);

@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "cli/ArchiveCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/EventsCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
 #include "cli/ReportCommand.h"
 #include "link/Comportfunctions.h"
+#include "link/ExchangeCapture.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
 #include "shell/UserInterface.h"
@@ -58,6 +60,8 @@ const char* const kUsage =
     "  --ident CODE           identification code for write-type commands (up to 4 characters)\n"
     "  --password TEXT        write password for write-type commands (up to 12 characters)\n"
     "  --trace                print every request and reply (time, hex bytes, outcome) on stderr\n"
+    "  --capture FILE         record every exchange of the command in FILE (even when it\n"
+    "                         fails), for \"qrtsim --replay FILE\"\n"
     "\n"
     "Commands:\n"
     "  identify               read table 0 and print its fields, one \"name: value\" line each\n"
@@ -70,6 +74,7 @@ const char* const kUsage =
     "  archive meas|clb|hour|day ...  read a chromatograph or moisture-meter archive\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
     "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
+    "  check FILE             whether an archive file is whole (zul check --help)\n"
     "  report day|month DATE --object NAME -o BOOK  the day or month report (zul report --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
@@ -156,7 +161,7 @@ struct Options {
     std::string tcp, serial, modem, phone, modemInit;
     long address = 1, baud = 38400, preambles = 5, attempts = 1;
     long replyTimeoutMs = -1, interByteMs = -1, sendPauseMs = 500, connectWaitS = -1;
-    std::string ident, password;
+    std::string ident, password, capture;
     bool identSet = false, passwordSet = false;
     bool trace = false;
 };
@@ -295,6 +300,9 @@ int Write(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::string& command,
+                   const std::vector<std::string>& args);
+
 }  // namespace
 
 int RunZul(int argc, char** argv) {
@@ -327,6 +335,7 @@ int RunZul(int argc, char** argv) {
         else if (a == "--inter-byte-ms") ok = ParseLong(v, 0, 600000, o.interByteMs);
         else if (a == "--send-pause-ms") ok = ParseLong(v, 0, 600000, o.sendPauseMs);
         else if (a == "--connect-wait-s") ok = ParseLong(v, 0, 3600, o.connectWaitS);
+        else if (a == "--capture") o.capture = v, ok = !o.capture.empty();
         else if (a == "--ident") o.ident = v, o.identSet = true, ok = o.ident.size() <= 4;
         else if (a == "--password") o.password = v, o.passwordSet = true, ok = Utf8ToCp1251(o.password).size() <= 12;
         else return Usage(("unknown option " + a).c_str());
@@ -339,6 +348,7 @@ int RunZul(int argc, char** argv) {
     if (command == "sim") return sim::RunSimMain(argc - i, argv + i, "zul sim");
     if (command == "show") return RunShowCommand(args);
     if (command == "export") return RunExportCommand(args);
+    if (command == "check") return RunCheckCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
                      : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp
@@ -366,8 +376,24 @@ int RunZul(int argc, char** argv) {
     Qrtbox box(uint8_t(o.address));
     TerminalUi ui;
     Tracer tracer(box);
-    if (o.trace) box.observer = &tracer;
+    ExchangeRecorder recorder(box);
+    ExchangeFanOut observers;
+    if (o.trace) observers.Add(&tracer);
+    if (!o.capture.empty()) observers.Add(&recorder);
+    if (!observers.Empty()) box.observer = &observers;
     box.ui = &ui;
+    const int rc = RunLinkCommand(o, box, ui, command, args);
+    if (!o.capture.empty() && !recorder.Save(o.capture)) {
+        std::fprintf(stderr, "zul: cannot write the capture %s\n", o.capture.c_str());
+        return kExitLink;
+    }
+    return rc;
+}
+
+namespace {
+
+int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::string& command,
+                   const std::vector<std::string>& args) {
     if (!OpenLink(o, box, ui)) return kExitLink;
     TableImage image;
     TableIo io(box, image, ui);
@@ -385,5 +411,7 @@ int RunZul(int argc, char** argv) {
     box.ClosePort();
     return rc;
 }
+
+}  // namespace
 
 }  // namespace zul::cli

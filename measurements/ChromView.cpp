@@ -13,6 +13,7 @@
 
 #include "events/Chromerr.h"
 #include "measurements/ChromFetch.h"
+#include "measurements/CompletenessView.h"
 #include "measurements/MoistView.h"
 #include "measurements/XlsxExport.h"
 #include "shell/Folders.h"
@@ -80,6 +81,10 @@ TChromView::TChromView(ChromTableKind kind, const ArchiveFileHeader& header, con
         legend_->setObjectName("legend");
         mainLayout()->insertWidget(mainLayout()->count() - 1, legend_);
     }
+    completeness_ = CheckChromCompleteness(kind, header, records.data(), count);
+    completenessLine_ = new QLabel(FromUtf8(CompletenessSummary(completeness_)), this);
+    completenessLine_->setObjectName("completeness");
+    mainLayout()->insertWidget(mainLayout()->count() - 1, completenessLine_);
     statusButton_ = AddButton(QStringLiteral("Признаки состояния"));
     if (kind != kChromCalibration) excelButton_ = AddButton(QStringLiteral("Сохранить в формате Excel"));
     saveButton_ = AddButton(QStringLiteral("Сохранить в файле"));
@@ -88,6 +93,8 @@ TChromView::TChromView(ChromTableKind kind, const ArchiveFileHeader& header, con
     connect(grid(), &QTableView::doubleClicked, this, &TChromView::ShowStatus);
     if (excelButton_) connect(excelButton_, &QPushButton::clicked, this, &TChromView::SaveWorkbook);
     connect(saveButton_, &QPushButton::clicked, this, &TChromView::SaveFile);
+    completenessButton_ = AddButton(QStringLiteral("Полнота данных"));
+    connect(completenessButton_, &QPushButton::clicked, this, &TChromView::ShowCompleteness);
 
     int width = 24;
     for (int w : widths) width += w;
@@ -121,6 +128,11 @@ void TChromView::ShowStatus() {
     default: statusByte = r[9]; break;
     }
     TFormChromError f(table_->StatusMode(), statusByte, low, high, caption, this);
+    f.exec();
+}
+
+void TChromView::ShowCompleteness() {
+    TFormCompleteness f(completeness_, this);
     f.exec();
 }
 

@@ -13,6 +13,7 @@
 
 #include "events/ArchiveView.h"
 #include "measurements/ChromRecords.h"
+#include "measurements/Completeness.h"
 #include "tables/ArchiveHeader.h"
 
 class QLabel;
@@ -31,6 +32,10 @@ public:
     QPushButton* excelButton() const { return excelButton_; }  // null for calibrations
     QPushButton* saveButton() const { return saveButton_; }
     QLabel* legend() const { return legend_; }                  // measurements only
+    // The completeness line under the grid and its "Полнота данных" window.
+    QLabel* completenessLine() const { return completenessLine_; }
+    QPushButton* completenessButton() const { return completenessButton_; }
+    const CompletenessReport& completeness() const { return completeness_; }
 
     // The record of the selected grid row, or -1.
     int SelectedRecord() const;
@@ -39,6 +44,7 @@ public:
     // "Сохранить в формате Excel" and "Сохранить в файле".
     void SaveWorkbook();
     void SaveFile();
+    void ShowCompleteness();
 
 private:
     ChromTableKind kind_;
@@ -49,6 +55,9 @@ private:
     QPushButton* excelButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QLabel* legend_ = nullptr;
+    CompletenessReport completeness_;
+    QLabel* completenessLine_ = nullptr;
+    QPushButton* completenessButton_ = nullptr;
 };
 
 class TFormArhMeas_Chr : public TChromView {

@@ -18,6 +18,7 @@
 #include "shell/Folders.h"
 #include "shell/LinkStatus.h"
 #include "shell/MainModem.h"
+#include "shell/MainTraffic.h"
 #include "shell/MainStart.h"
 #include "shell/MessageBox.h"
 #include "shell/Wait.h"
@@ -57,6 +58,7 @@ TFormMain::TFormMain(const std::string& programFolder, QWidget* parent)
     ui_.endRead = [this] { EndArchiveRead(); };
     ui_.messageTimer = [this] { StartMessageTimer(); };
     qrtbox_->ui = &ui_;
+    traffic_ = std::make_unique<TrafficTools>(*this);
 
     // Program folder, working folders, settings.
     SetProgramFolder(programFolder_);
@@ -97,6 +99,7 @@ TFormMain::TFormMain(const std::string& programFolder, QWidget* parent)
 TFormMain::~TFormMain() {
     if (qApp) qApp->removeEventFilter(escHook_);
     wait_.reset();
+    traffic_.reset();
     if (qrtbox_) qrtbox_->statusPanel = nullptr;
     qrtbox_.reset();
     image_.reset();
@@ -218,6 +221,9 @@ void TFormMain::BuildMenus() {
     QMenu* ver = AddMenu(bar, "NVersion", "Версия");
     ITEM(ver, "NUser", "Идентификация пользователя программы", NUserClick);
     ITEM(ver, "Nabout", "О программе", NaboutClick);
+    ITEM(ver, "NMonitor", "Монитор обмена", NMonitorClick);
+    ITEM(ver, "NCapture", "Записывать обмен в файл", NCaptureClick);
+    menuItem("NCapture")->setCheckable(true);
 }
 
 #undef ITEM
@@ -415,6 +421,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         timerStart_->stop();
         timerMessage_->stop();
         CloseLink();
+        traffic_->Finish();
         qrtbox_.reset();
         settings_->SaveSettings();
         DeleteScratchFiles(programFolder_);

@@ -20,6 +20,7 @@ namespace zul {
 
 class TFormWait;
 class TModemPanel;
+class TrafficTools;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -47,6 +48,8 @@ public:
     TPanelBar* thirdBar() const { return thirdBar_; }
     // The call duration and "Отключить связь" while a modem call is up.
     TModemPanel* modemPanel() const { return modemPanel_; }
+    // The traffic monitor and the capture of exchanges.
+    TrafficTools* traffic() const { return traffic_.get(); }
     // Panels 0 and 1 of `bar` and panel 0 of the second bar from the link settings.
     void RefreshLinkStatus(TPanelBar* bar);
     // A text in main panel 2 that the message timer empties after 3 s.
@@ -141,6 +144,8 @@ public slots:
     // Версия
     void NUserClick();
     void NaboutClick();
+    void NMonitorClick();     // "Монитор обмена" (MainTraffic.cpp)
+    void NCaptureClick();     // "Записывать обмен в файл"
 
 signals:
     // After the closing steps (engine destroyed, settings saved, scratch files deleted).
@@ -177,6 +182,7 @@ private:
     QTimer* timerStart_ = nullptr;
     QTimer* timerMessage_ = nullptr;
     std::unique_ptr<TFormWait> wait_;
+    std::unique_ptr<TrafficTools> traffic_;
     bool closed_ = false;
     bool connectWithoutDialogOnce_ = false;
 };

@@ -392,6 +392,7 @@ void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
     std::vector<uint8_t> wire;
     std::string lostCarrier;  // the modem's "NO CARRIER" when the call drops at this frame
     int delayMs = 0, baud = 0, drop = 0;
+    bool replayed = false;
     {
         std::lock_guard<std::mutex> lock(mu_);
         ++stats_.framesSeen;
@@ -408,7 +409,16 @@ void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
                 return;
             }
         }
-        if (lostCarrier.empty()) {
+        if (lostCarrier.empty() && replay_) {
+            if (replay_->Answer(frame, wire)) {
+                ++stats_.replayed;
+                stats_.bytesOut += wire.size();
+                replayed = true;
+            } else {
+                ++stats_.notCaptured;
+            }
+        }
+        if (lostCarrier.empty() && !replayed) {
             const uint8_t cmd = frame[3];
             Faults& f = faults_;
             baud = f.paceBaud < 0 ? controller_.LineSpeed() : f.paceBaud;
@@ -447,6 +457,7 @@ void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
         }
     }
     if (!lostCarrier.empty()) return WriteRaw(c, lostCarrier);
+    if (replayed && wire.empty()) return;  // the captured attempt got no answer
     if (delayMs > 0) SleepUntilNs(MonoNs() + int64_t(delayMs) * 1000000);
     SendPaced(c, wire, baud);
     ++c.exchanges;
@@ -575,6 +586,11 @@ std::vector<std::array<uint8_t, 24>> Qrtsim::Diagnostics(uint32_t* first) {
 void Qrtsim::WithController(const std::function<void(SimController&)>& f) {
     std::lock_guard<std::mutex> lock(mu_);
     f(controller_);
+}
+
+void Qrtsim::SetReplay(std::unique_ptr<SimReplay> replay) {
+    std::lock_guard<std::mutex> lock(mu_);
+    replay_ = std::move(replay);
 }
 
 SimStats Qrtsim::stats() const {

@@ -56,6 +56,7 @@
 
 #include "sim/SimController.h"
 #include "sim/SimModem.h"
+#include "sim/SimReplay.h"
 
 namespace zul::sim {
 
@@ -95,6 +96,8 @@ struct SimStats {
     uint64_t framesSeen = 0;      // complete frames, ours or not
     uint64_t repliesSent = 0;
     uint64_t bytesIn = 0, bytesOut = 0;
+    uint64_t replayed = 0;        // requests answered from a capture
+    uint64_t notCaptured = 0;     // requests a capture was set for but did not hold
 };
 
 class Qrtsim {
@@ -120,6 +123,10 @@ public:
     void EnableModem(const ModemSettings& settings = {});
     bool ModemEnabled() const;
     ModemStats modemStats() const;
+
+    // Answers as a captured controller did (null: none); requests the capture does
+    // not hold are answered as ever and counted in stats().notCaptured.
+    void SetReplay(std::unique_ptr<SimReplay> replay);
 
     // Faults (their counters count down as they apply).
     void SetFaults(const Faults& faults);
@@ -167,6 +174,7 @@ private:
     SimStats stats_;
     std::vector<std::unique_ptr<Conn>> conns_;
     std::unique_ptr<SimModem> modem_;
+    std::unique_ptr<SimReplay> replay_;
     int listenFd_ = -1;
     uint16_t tcpPort_ = 0;
     int ptyMaster_ = -1;

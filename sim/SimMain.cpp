@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,8 @@ void PrintSimUsage(const char* program) {
         "  --chromatograph N     chromatograph type code, table 14 field 6 (default 0)\n"
         "  --damage T            mark table T damaged in table 7 (repeatable)\n"
         "  --missing T           answer requests for table T with \"no such table\" (repeatable)\n"
+        "  --replay FILE         answer as the controller of an exchange capture (zul --capture)\n"
+        "                        did; requests it lacks are answered as above and counted\n"
         "\n"
         "Faults (COUNT: how many requests; without it every request):\n"
         "  --silent[=COUNT]      give no reply\n"
@@ -119,6 +123,7 @@ int RunSimMain(int argc, char** argv, const char* program) {
     std::vector<FaultRule*> rules;
     bool modem = false;
     ModemSettings modemSettings;
+    std::string replayPath;
 
     auto bad = [&](const std::string& what) {
         std::fprintf(stderr, "%s: %s\n", program, what.c_str());
@@ -241,6 +246,9 @@ int RunSimMain(int argc, char** argv, const char* program) {
             if (!need(v) || !ParseInt(v, 0, 255, version)) return bad("--version needs 0..255");
         } else if (a == "--chromatograph") {
             if (!need(v) || !ParseInt(v, 0, 255, chromatograph)) return bad("--chromatograph needs 0..255");
+        } else if (a == "--replay") {
+            if (!need(v) || v.empty()) return bad("--replay needs a capture file");
+            replayPath = v;
         } else if (a == "--damage" || a == "--missing") {
             if (!need(v) || !ParseInt(v, 0, 44, n)) return bad(a + " needs a table 0..44");
             (a == "--damage" ? damage : missing).push_back(n);
@@ -301,6 +309,22 @@ int RunSimMain(int argc, char** argv, const char* program) {
     for (long t : missing) sim.SetTableMissing(int(t));
     sim.SetFaults(faults);
     if (modem) sim.EnableModem(modemSettings);
+    if (!replayPath.empty()) {
+        std::ifstream in(replayPath, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        CaptureLog log;
+        std::string why;
+        if (!in) {
+            std::fprintf(stderr, "%s: cannot read the capture %s\n", program, replayPath.c_str());
+            return 1;
+        }
+        if (!ParseCapture(text.str(), log, why)) {
+            std::fprintf(stderr, "%s: %s: %s\n", program, replayPath.c_str(), why.c_str());
+            return 1;
+        }
+        sim.SetReplay(std::make_unique<SimReplay>(log));
+    }
 
     // Signals are taken before the transports start, so that a stop request is never lost.
     struct sigaction sa{};
@@ -308,6 +332,13 @@ int RunSimMain(int argc, char** argv, const char* program) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    // Held back until the wait below, which takes them atomically: a stop request
+    // that comes right after the first lines must not slip in before the wait.
+    sigset_t stopSignals, unblocked;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &unblocked);
 
     if (tcp) {
         if (!sim.StartTcp(uint16_t(tcpPort))) {
@@ -325,8 +356,14 @@ int RunSimMain(int argc, char** argv, const char* program) {
         std::printf("pty %s\n", sim.ptyPath().c_str());
     }
     std::fflush(stdout);
-    while (!gStop) pause();
+    while (!gStop) sigsuspend(&unblocked);
+    sigprocmask(SIG_SETMASK, &unblocked, nullptr);
     sim.Stop();
+    if (!replayPath.empty()) {
+        const SimStats st = sim.stats();
+        std::fprintf(stderr, "%s: %llu requests answered from the capture, %llu not in it\n", program,
+                     static_cast<unsigned long long>(st.replayed), static_cast<unsigned long long>(st.notCaptured));
+    }
     return 0;
 }
 

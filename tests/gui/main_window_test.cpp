@@ -114,6 +114,8 @@ const Item kTree[] = {
     {"Версия", "NVersion", ""},
     {"Версия|Идентификация пользователя программы", "NUser", "NUserClick"},
     {"Версия|О программе", "Nabout", "NaboutClick"},
+    {"Версия|Монитор обмена", "NMonitor", "NMonitorClick"},
+    {"Версия|Записывать обмен в файл", "NCapture", "NCaptureClick"},
 };
 
 // Hidden without a link.

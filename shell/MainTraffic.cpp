@@ -1,0 +1,85 @@
+#include "shell/MainTraffic.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "shell/Folders.h"
+#include "shell/Main.h"
+#include "shell/MessageBox.h"
+#include "shell/TrafficMonitor.h"
+#include "tables/ArchiveFile.h"
+
+namespace zul {
+
+TrafficTools::TrafficTools(TFormMain& main) : main_(main) {
+    if (main_.qrtbox()) main_.qrtbox()->observer = &observers_;
+}
+
+TrafficTools::~TrafficTools() {
+    if (main_.qrtbox() && main_.qrtbox()->observer == &observers_) main_.qrtbox()->observer = nullptr;
+    delete monitor_.data();
+}
+
+void TrafficTools::ShowMonitor() {
+    if (!main_.qrtbox()) return;
+    if (!monitor_) {
+        monitor_ = new TFormMonitor(*main_.qrtbox(), &main_);
+        monitor_->setAttribute(Qt::WA_DeleteOnClose);
+        TFormMonitor* m = monitor_.data();
+        observers_.Add(m);
+        QObject::connect(m, &QObject::destroyed, [this, m] { observers_.Remove(m); });
+    }
+    monitor_->show();
+    monitor_->raise();
+}
+
+void TrafficTools::ToggleCapture(QAction* item) {
+    if (recorder_) return StopCapture(item);
+    if (!main_.qrtbox()) return;
+    const QString folder = QString::fromStdString(WorkFolderPath(kFolderIni));
+    QFileDialog dialog(&main_, QStringLiteral("Введите имя файла для записи обмена"), folder,
+                       QStringLiteral("Capture (*.cap)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.selectFile(folder + "/exchange.cap");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        if (item) item->setChecked(false);
+        return;
+    }
+    capturePath_ = QString::fromStdString(WithExtension(dialog.selectedFiles().first().toStdString(), ".cap"));
+    recorder_ = std::make_unique<ExchangeRecorder>(*main_.qrtbox());
+    observers_.Add(recorder_.get());
+    if (item) item->setChecked(true);
+}
+
+void TrafficTools::StopCapture(QAction* item) {
+    observers_.Remove(recorder_.get());
+    const bool ok = recorder_->Save(capturePath_.toStdString());
+    recorder_.reset();
+    if (item) item->setChecked(false);
+    const QString name = QFileInfo(capturePath_).fileName();
+    if (ok)
+        ShowMessageBox(kMsgPlain, QStringLiteral("Обмен записан в файле %1.").arg(name), QString(), &main_);
+    else
+        ShowMessageBox(kMsgError, QStringLiteral("Ошибка открытия файла"), name, &main_);
+}
+
+void TrafficTools::Finish() {
+    if (recorder_) {
+        observers_.Remove(recorder_.get());
+        recorder_->Save(capturePath_.toStdString());
+        recorder_.reset();
+    }
+    if (monitor_) monitor_->close();
+}
+
+}  // namespace zul
+
+namespace zul {
+
+void TFormMain::NMonitorClick() { traffic_->ShowMonitor(); }
+
+void TFormMain::NCaptureClick() { traffic_->ToggleCapture(menuItem(QStringLiteral("NCapture"))); }
+
+}  // namespace zul

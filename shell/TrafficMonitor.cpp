@@ -1,0 +1,105 @@
+#include "shell/TrafficMonitor.h"
+
+#include <QDateTime>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include "link/ExchangeCapture.h"
+#include "shell/Folders.h"
+
+namespace zul {
+
+namespace {
+constexpr int kTakeEveryMs = 250;
+}
+
+TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(parent), box_(box) {
+    setModal(false);
+    setWindowTitle(QStringLiteral("Монитор обмена"));
+    pause_ = AddButton(QStringLiteral("Пауза"));
+    clear_ = AddButton(QStringLiteral("Очистить"));
+    save_ = AddButton(QStringLiteral("Сохранить в файле"));
+    connect(pause_, &QPushButton::clicked, this, &TFormMonitor::TogglePause);
+    connect(clear_, &QPushButton::clicked, this, &TFormMonitor::Clear);
+    connect(save_, &QPushButton::clicked, this, [this] {
+        SaveFileRequest r;
+        r.folder = QString::fromStdString(WorkFolderPath(kFolderIni));
+        r.filter = QStringLiteral("Text (*.txt)|*.txt");
+        r.presetName = r.folder + "/exchange.txt";
+        r.extension = QStringLiteral(".txt");
+        r.bytes = [this] { return Text(); };
+        SaveToFile(r);
+    });
+    timer_ = new QTimer(this);
+    timer_->setInterval(kTakeEveryMs);
+    connect(timer_, &QTimer::timeout, this, &TFormMonitor::TakeQueued);
+    timer_->start();
+    Refill();
+    resize(900, 420);
+}
+
+void TFormMonitor::OnExchangeEvent(const ExchangeEvent& e) {
+    Line l;
+    l.cells[0] = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toStdString();
+    const bool request = e.kind == ExchangeEvent::kRequest;
+    l.cells[1] = request ? ">" : "<";
+    l.cells[2] = std::to_string(e.command);
+    l.cells[3] = std::to_string(e.attempt);
+    l.cells[4] = e.count > 0 ? HexBytes(e.bytes, e.count) : "-";
+    if (!request) {
+        l.cells[5] = std::to_string(e.errorCode);
+        l.cells[6] = e.errorCode ? box_.Message(e.errorCode) : "";
+    }
+    queued_.push_back(std::move(l));
+    // Nothing is shown while paused, and no more than the grid keeps is held back.
+    if (queued_.size() > kMaxLines) queued_.pop_front();
+}
+
+void TFormMonitor::TakeQueued() {
+    if (paused_ || queued_.empty()) return;
+    for (Line& l : queued_) lines_.push_back(std::move(l));
+    queued_.clear();
+    while (lines_.size() > kMaxLines) lines_.pop_front();
+    Refill();
+    grid()->scrollToBottom();
+}
+
+void TFormMonitor::Refill() {
+    const std::deque<Line>* lines = &lines_;
+    SetGrid(int(lines_.size()),
+            {QStringLiteral("Время"), QStringLiteral(""), QStringLiteral("Команда"), QStringLiteral("Попытка"),
+             QStringLiteral("Байты"), QStringLiteral("Итог"), QStringLiteral("Ошибка")},
+            {90, 20, 60, 60, 420, 40, 200}, [lines](int r, int c) {
+                return r >= 0 && size_t(r) < lines->size() ? QString::fromStdString((*lines)[size_t(r)].cells[size_t(c)])
+                                                           : QString();
+            });
+    SetStatusText(QStringLiteral("Строк: %1%2").arg(lines_.size()).arg(paused_ ? QStringLiteral("  (пауза)") : QString()));
+}
+
+void TFormMonitor::TogglePause() {
+    paused_ = !paused_;
+    pause_->setText(paused_ ? QStringLiteral("Продолжить") : QStringLiteral("Пауза"));
+    if (!paused_) TakeQueued();
+    Refill();
+}
+
+void TFormMonitor::Clear() {
+    lines_.clear();
+    queued_.clear();
+    Refill();
+}
+
+std::string TFormMonitor::Text() const {
+    std::string out;
+    for (const Line& l : lines_) {
+        for (int c = 0; c < kColumns; ++c) {
+            if (c) out += '\t';
+            out += l.cells[size_t(c)];
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace zul

@@ -1,0 +1,18 @@
+#include "sim/SimReplay.h"
+
+namespace zul::sim {
+
+SimReplay::SimReplay(const CaptureLog& log) {
+    for (const CapturedExchange& x : log.exchanges) answers_[x.Frame()].replies.push_back(x.reply);
+}
+
+bool SimReplay::Answer(const std::vector<uint8_t>& frame, std::vector<uint8_t>& wire) {
+    auto it = answers_.find(frame);
+    if (it == answers_.end()) return false;
+    Answers& a = it->second;
+    wire = a.replies[a.next];
+    if (a.next + 1 < a.replies.size()) ++a.next;
+    return true;
+}
+
+}  // namespace zul::sim

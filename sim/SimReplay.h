@@ -1,0 +1,30 @@
+// Replies of a captured session (link/ExchangeCapture.h) for the simulator to give:
+// a request frame the capture holds gets the bytes the controller sent for it, the
+// n-th time it comes the n-th captured answer (then the last again), an attempt
+// that got nothing stays silent. Frames the capture lacks are left to the
+// simulator.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "link/ExchangeCapture.h"
+
+namespace zul::sim {
+
+class SimReplay {
+public:
+    explicit SimReplay(const CaptureLog& log);
+    // True when the capture holds `frame`: `wire` gets the bytes to send (empty: silence).
+    bool Answer(const std::vector<uint8_t>& frame, std::vector<uint8_t>& wire);
+    size_t frames() const { return answers_.size(); }
+
+private:
+    struct Answers {
+        std::vector<std::vector<uint8_t>> replies;
+        size_t next = 0;
+    };
+    std::map<std::vector<uint8_t>, Answers> answers_;
+};
+
+}  // namespace zul::sim

@@ -1,0 +1,125 @@
+// Capture and replay as programs: what `zul --capture` records from the simulated
+// controller, `qrtsim --replay` answers again, so that `identify` and an archive
+// read print the same against a simulator of another seed and clock; requests the
+// capture lacks are counted; damaged captures are refused with their line number.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "cli/Process.h"
+#include "link/IniFile.h"
+#include "sim/Qrtsim.h"
+#include "sim/SimTime.h"
+
+namespace zul::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Link(uint16_t port) {
+    return {"--tcp", "127.0.0.1:" + std::to_string(port), "--send-pause-ms", "0", "--reply-timeout-ms", "500"};
+}
+
+std::vector<std::string> With(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class ZulCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zul-capture-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        setenv("ZUL_HOME", dir.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string Path(const char* name) const { return (dir / name).string(); }
+    fs::path dir;
+};
+
+TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"identify"},
+        {"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59"},
+        {"archive", "hour", "--from", "2024-03-14 22", "--to", "2024-03-15 02"},
+    };
+    std::vector<RunResult> live;
+    std::string merged = "zul-qrt510 capture 1\n";
+    {
+        sim::SimSettings s;
+        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
+        s.rate = 0;
+        sim::Qrtsim controller(s);
+        ASSERT_TRUE(controller.StartTcp());
+        for (size_t i = 0; i < commands.size(); ++i) {
+            const std::string capture = Path(("c" + std::to_string(i)).c_str());
+            live.push_back(RunProgram(ZUL_BIN, With(With(Link(controller.tcpPort()), {"--capture", capture}),
+                                                    commands[i])));
+            ASSERT_EQ(live.back().status, 0) << live.back().err;
+            const std::string text = ReadWholeFile(capture);
+            ASSERT_EQ(text.rfind("zul-qrt510 capture 1\n> ", 0), 0u) << text.substr(0, 200);
+            merged += text.substr(text.find('\n') + 1);
+        }
+    }
+    ASSERT_TRUE(WriteFileAtomically(Path("all.cap"), merged));
+
+    Process replay(QRTSIM_BIN, {"--replay", Path("all.cap"), "--seed", "99", "--start", "2023-01-01 00:00:00"});
+    std::smatch m;
+    const std::string first = replay.ReadLine(30000);
+    ASSERT_TRUE(std::regex_match(first, m, std::regex("^tcp 127\\.0\\.0\\.1:(\\d+)$"))) << first;
+    const uint16_t port = uint16_t(std::stoi(m[1].str()));
+    for (size_t i = 0; i < commands.size(); ++i) {
+        RunResult again = RunProgram(ZUL_BIN, With(Link(port), commands[i]));
+        EXPECT_EQ(again.status, 0) << again.err;
+        EXPECT_EQ(again.out, live[i].out) << commands[i][0];
+    }
+    // A request no capture holds: the simulator answers it, and it is counted.
+    EXPECT_EQ(RunProgram(ZUL_BIN, With(Link(port), {"read", "2", "0"})).status, 0);
+    replay.Signal(SIGINT);
+    const RunResult& end = replay.Wait(60000);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_TRUE(std::regex_search(end.err, std::regex(": [1-9][0-9]* requests answered from the capture, 1 not in it")))
+        << end.err;
+}
+
+TEST_F(ZulCapture, DamagedCapturesAreRefusedWithTheLine) {
+    const std::string request = "> 0.000 1 1 FF CC 01 09 01 00 00 12 A1 B2\n";
+    const std::string good = "zul-qrt510 capture 1\n# a comment\n" + request + "< 60.000 1 1 0 33 01 06 81 00 00\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* why;  // "" when the capture is accepted
+    } cases[] = {
+        {"good", good, ""},
+        {"another version", "zul-qrt510 capture 2\n" + request, "line 1: not an exchange capture"},
+        {"empty", "", "line 1: empty file"},
+        {"cut after a request", "zul-qrt510 capture 1\n# a comment\n" + request, "line 3: the request has no reply"},
+        {"a byte edited by hand", "zul-qrt510 capture 1\n> 0.000 1 1 CC 01 09 01 00 0Z 12 A1 B2\n", "line 2: bad byte \"0Z\""},
+        {"frame length wrong", "zul-qrt510 capture 1\n> 0.000 1 1 CC 01 0A 01 00 00 12 A1 B2\n< 1 1 1 0 -\n",
+         "line 2: the request is no whole frame"},
+        {"reply first", "zul-qrt510 capture 1\n< 1.000 1 1 0 33\n", "line 2: a reply without its request"},
+        {"reply of another attempt", "zul-qrt510 capture 1\n" + request + "< 1.000 1 2 0 33\n",
+         "line 3: the reply's command or attempt"},
+        {"no time", "zul-qrt510 capture 1\n> x 1 1 CC\n", "line 2: bad time \"x\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileAtomically(Path("x.cap"), c.text));
+        Process p(QRTSIM_BIN, {"--replay", Path("x.cap")});
+        if (*c.why) {
+            const RunResult& r = p.Wait(60000);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_NE(r.err.find("x.cap: " + std::string(c.why)), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(p.ReadLine(30000).rfind("tcp 127.0.0.1:", 0), 0u);
+            p.Signal(SIGINT);
+            EXPECT_EQ(p.Wait(60000).status, 0);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zul::test

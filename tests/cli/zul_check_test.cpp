@@ -1,0 +1,72 @@
+// `zul check FILE` as a program: an archive read from the simulated controller is
+// whole; the same file with a record taken out, or with a damaged record, tells
+// the gap and the bad record; files that are no archive are refused.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "cli/Process.h"
+#include "sim/Qrtsim.h"
+#include "sim/SimTime.h"
+#include "link/IniFile.h"
+
+namespace zul::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kHeader = 905, kRecord = 94;
+
+TEST(ZulCheck, WholeFileAndItsDamagedCopies) {
+    sim::SimSettings s;
+    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
+    s.rate = 0;
+    sim::Qrtsim controller(s);
+    ASSERT_TRUE(controller.StartTcp());
+    const fs::path dir = fs::temp_directory_path() / ("zul-check-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    setenv("ZUL_HOME", dir.c_str(), 1);
+    const std::string file = (dir / "m.mch").string();
+    RunResult read = RunProgram(ZUL_BIN, {"--tcp", "127.0.0.1:" + std::to_string(controller.tcpPort()),
+                                          "--send-pause-ms", "0", "archive", "meas", "--period",
+                                          "2024-03-15 10:00:00", "2024-03-15 10:59:59", "-o", file});
+    ASSERT_EQ(read.status, 0) << read.err;
+    const std::string whole = ReadWholeFile(file);
+    ASSERT_EQ(whole.size(), kHeader + 20 * kRecord);
+
+    // The sixth record (10:15) taken out, the header's count with it.
+    std::string cut = whole.substr(0, kHeader + 5 * kRecord) + whole.substr(kHeader + 6 * kRecord);
+    cut[891] = char(19);
+    // The third record (10:06) damaged.
+    std::string damaged = whole;
+    damaged[kHeader + 2 * kRecord + 20] ^= 0x10;
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"whole.mch", whole, 0, "expected: 20\nreceived: 20\ninvalid: 0\ngaps: 0\n"},
+        {"cut.mch", cut, 1,
+         "expected: 20\nreceived: 19\ninvalid: 0\ngaps: 1\nGAP 15.03.2024 10:15:00 15.03.2024 10:15:00 1\n"},
+        {"damaged.mch", damaged, 1,
+         "expected: 20\nreceived: 20\ninvalid: 1\ngaps: 1\nGAP 15.03.2024 10:06:00 15.03.2024 10:06:00 1\n"},
+        {"hourly.hch", whole, 1, ""},  // a measurement file under another kind's name: refused
+        {"short.dch", "abc", 1, ""},
+        {"notes.txt", "abc", 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (dir / c.name).string();
+        ASSERT_TRUE(WriteFileAtomically(path, c.bytes));
+        RunResult r = RunProgram(ZUL_BIN, {"check", path});
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, c.out);
+    }
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zul::test

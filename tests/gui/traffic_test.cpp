@@ -1,0 +1,186 @@
+// The exchanges seen from the window, offscreen, against the simulated controller
+// over loopback TCP: the traffic monitor's lines (a good and a failed exchange),
+// pause, clear, the 10,000-line limit and its saved text; and the main window's
+// "Записывать обмен в файл", whose file reads back as a capture.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "link/Connect.h"
+#include "link/ExchangeCapture.h"
+#include "link/TcpSocket.h"
+#include "shell/Main.h"
+#include "shell/MainTraffic.h"
+#include "shell/MessageBox.h"
+#include "shell/TrafficMonitor.h"
+#include "sim/Qrtsim.h"
+#include "support/ModalHelper.h"
+#include "tables/Conffun.h"
+#include "tables/TableImage.h"
+
+using namespace zul;
+
+namespace {
+
+struct NoUi : UserInterface {
+    bool ShowMessageBox(int, const std::string&, const std::string&) override { return false; }
+};
+
+// Puts `box` on the simulator's TCP port.
+void Connect(Qrtbox& box, const sim::Qrtsim& controller) {
+    box.linkKind = kLinkEthernet;
+    box.openPerExchange = 0;
+    box.tcpSendPauseMs = 0;
+    box.replyTimeoutMs = 300;
+    box.attempts = 1;
+    box.address = 1;
+    box.sock = TcpConnect("127.0.0.1", controller.tcpPort(), 2000);
+}
+
+QStringList Row(TFormMonitor& m, int r) {
+    QStringList cells;
+    for (int c = 0; c < TFormMonitor::kColumns; ++c) cells << m.model()->Cell(r, c);
+    return cells;
+}
+
+}  // namespace
+
+class TrafficTest : public QObject {
+    Q_OBJECT
+private slots:
+    void monitorLinesPauseClearLimitAndSave() {
+        sim::Qrtsim controller;
+        QVERIFY(controller.StartTcp());
+        Qrtbox box;
+        Connect(box, controller);
+        TFormMonitor m(box);
+        ExchangeFanOut fan;
+        fan.Add(&m);
+        box.observer = &fan;
+        m.show();
+        TableImage image;
+        NoUi ui;
+        TableIo io(box, image, ui);
+        const uint8_t table0[3] = {0, 0, 18};
+        QVERIFY(io.ReadFields(table0, nullptr, false));
+        sim::Faults f;
+        f.silence.times = 1;
+        controller.SetFaults(f);
+        QVERIFY(!io.ReadFields(table0, nullptr, false));
+        m.TakeQueued();
+
+        struct Expect {
+            int row;
+            QString direction, command, attempt, bytesStart, outcome, text;
+        } expects[] = {
+            {0, ">", "1", "1", "CC 01 0A 01 00 00 00 12", "", ""},
+            {1, "<", "1", "1", "", "0", ""},
+            {2, ">", "1", "1", "CC 01 0A 01 00 00 00 12", "", ""},
+            {3, "<", "1", "1", "-", "10", QString::fromStdString(box.Message(kErrNoReply))},
+        };
+        QCOMPARE(m.model()->rowCount(), 4);
+        for (const Expect& e : expects) {
+            const QStringList r = Row(m, e.row);
+            QCOMPARE(r[1], e.direction);
+            QCOMPARE(r[2], e.command);
+            QCOMPARE(r[3], e.attempt);
+            QVERIFY2(r[4].startsWith(e.bytesStart), qPrintable(r[4]));
+            QCOMPARE(r[5], e.outcome);
+            QCOMPARE(r[6], e.text);
+        }
+        QVERIFY(Row(m, 1)[4].contains(QStringLiteral("33 01")));
+
+        // Paused: nothing new is shown until it goes on.
+        m.pauseButton()->click();
+        QVERIFY(io.ReadFields(table0, nullptr, false));
+        m.TakeQueued();
+        QCOMPARE(m.model()->rowCount(), 4);
+        m.pauseButton()->click();
+        QCOMPARE(m.model()->rowCount(), 6);
+        m.clearButton()->click();
+        QCOMPARE(m.model()->rowCount(), 0);
+
+        // The last 10,000 lines are kept.
+        const uint8_t bytes[2] = {0xCC, 0x01};
+        for (int i = 1; i <= 10050; ++i) {
+            ExchangeEvent e{ExchangeEvent::kRequest, bytes, 2, 0, uint8_t(i % 250), i, 0};
+            m.OnExchangeEvent(e);
+        }
+        m.TakeQueued();
+        QCOMPARE(m.model()->rowCount(), 10000);
+        QCOMPARE(Row(m, 0)[3], QStringLiteral("51"));
+        QCOMPARE(Row(m, 9999)[3], QStringLiteral("10050"));
+
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/lines.txt";
+        zultest::OnDialog<QFileDialog>([&](QFileDialog* d) { zultest::ChooseFile(d, path); });
+        zultest::OnDialog<TFormMessage>([](TFormMessage* b) { b->closeButton()->click(); });
+        m.saveButton()->click();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QCOMPARE(text, QByteArray::fromStdString(m.Text()));
+        QCOMPARE(text.count('\n'), 10000);
+        QVERIFY(text.endsWith("\t>\t" + QByteArray::number(10050 % 250) + "\t10050\tCC 01\t\t\n"));
+        if (box.sock > 0) TcpClose(box.sock);
+    }
+
+    void captureFromTheMenu() {
+        QTimer closer;  // the start sequence's connection dialog is left with "Выход"
+        closer.setInterval(20);
+        connect(&closer, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<TFormConnect*>(QApplication::activeModalWidget())) d->BtnExit->click();
+        });
+        closer.start();
+        QTemporaryDir home;
+        sim::Qrtsim controller;
+        QVERIFY(controller.StartTcp());
+        TFormMain w(home.path().toStdString() + "/");
+        w.show();
+        QTRY_VERIFY(w.menuItem("NVersion")->isVisible());
+        closer.stop();
+
+        const QString path = home.path() + "/site";
+        zultest::OnDialog<QFileDialog>([&](QFileDialog* d) { zultest::ChooseFile(d, path); });
+        w.menuItem("NCapture")->trigger();
+        QVERIFY(w.traffic()->capturing());
+        QVERIFY(w.menuItem("NCapture")->isChecked());
+        w.menuItem("NMonitor")->trigger();
+        QVERIFY(w.traffic()->monitor() && w.traffic()->monitor()->isVisible());
+
+        Connect(*w.qrtbox(), controller);
+        TableIo io(*w.qrtbox(), *w.image(), *w.ui());
+        const uint8_t table5[3] = {5, 0, 2};
+        QVERIFY(io.ReadFields(table5, nullptr, false));
+        TcpClose(w.qrtbox()->sock);
+        w.qrtbox()->sock = 0;
+
+        QString said;
+        zultest::OnDialog<TFormMessage>([&](TFormMessage* b) {
+            said = b->lineLabel(0)->text();
+            b->closeButton()->click();
+        });
+        w.menuItem("NCapture")->trigger();
+        QCOMPARE(said, QStringLiteral("Обмен записан в файле site.cap."));
+        QVERIFY(!w.traffic()->capturing());
+        QVERIFY(!w.menuItem("NCapture")->isChecked());
+        QFile file(path + ".cap");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        CaptureLog log;
+        std::string why;
+        QVERIFY2(ParseCapture(file.readAll().toStdString(), log, why), why.c_str());
+        QCOMPARE(log.exchanges.size(), size_t(1));
+        QCOMPARE(int(log.exchanges[0].command), 1);
+        QCOMPARE(log.exchanges[0].errorCode, 0u);
+        QVERIFY(log.exchanges[0].reply.size() > 8);
+        w.traffic()->monitor()->TakeQueued();
+        QCOMPARE(w.traffic()->monitor()->model()->rowCount(), 2);
+        w.close();
+    }
+};
+
+QTEST_MAIN(TrafficTest)
+#include "traffic_test.moc"
