@@ -15,6 +15,7 @@
 #include "measurements/ChromFetch.h"
 #include "measurements/CompletenessView.h"
 #include "measurements/MoistView.h"
+#include "measurements/TrendView.h"
 #include "measurements/XlsxExport.h"
 #include "shell/Folders.h"
 #include "shell/MessageBox.h"
@@ -93,6 +94,10 @@ TChromView::TChromView(ChromTableKind kind, const ArchiveFileHeader& header, con
     connect(grid(), &QTableView::doubleClicked, this, &TChromView::ShowStatus);
     if (excelButton_) connect(excelButton_, &QPushButton::clicked, this, &TChromView::SaveWorkbook);
     connect(saveButton_, &QPushButton::clicked, this, &TChromView::SaveFile);
+    if (kind != kChromCalibration) {
+        trendButton_ = AddButton(QStringLiteral("График"));
+        connect(trendButton_, &QPushButton::clicked, this, &TChromView::ShowTrend);
+    }
     completenessButton_ = AddButton(QStringLiteral("Полнота данных"));
     connect(completenessButton_, &QPushButton::clicked, this, &TChromView::ShowCompleteness);
 
@@ -128,6 +133,11 @@ void TChromView::ShowStatus() {
     default: statusByte = r[9]; break;
     }
     TFormChromError f(table_->StatusMode(), statusByte, low, high, caption, this);
+    f.exec();
+}
+
+void TChromView::ShowTrend() {
+    TFormTrend f(*table_, this);
     f.exec();
 }
 

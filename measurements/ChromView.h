@@ -35,6 +35,7 @@ public:
     // The completeness line under the grid and its "Полнота данных" window.
     QLabel* completenessLine() const { return completenessLine_; }
     QPushButton* completenessButton() const { return completenessButton_; }
+    QPushButton* trendButton() const { return trendButton_; }   // null for calibrations
     const CompletenessReport& completeness() const { return completeness_; }
 
     // The record of the selected grid row, or -1.
@@ -45,6 +46,8 @@ public:
     void SaveWorkbook();
     void SaveFile();
     void ShowCompleteness();
+    // "График": the trend plot of the table.
+    void ShowTrend();
 
 private:
     ChromTableKind kind_;
@@ -58,6 +61,7 @@ private:
     CompletenessReport completeness_;
     QLabel* completenessLine_ = nullptr;
     QPushButton* completenessButton_ = nullptr;
+    QPushButton* trendButton_ = nullptr;
 };
 
 class TFormArhMeas_Chr : public TChromView {

@@ -41,19 +41,28 @@ TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(pa
 
 void TFormMonitor::OnExchangeEvent(const ExchangeEvent& e) {
     Line l;
-    l.cells[0] = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toStdString();
-    const bool request = e.kind == ExchangeEvent::kRequest;
-    l.cells[1] = request ? ">" : "<";
-    l.cells[2] = std::to_string(e.command);
-    l.cells[3] = std::to_string(e.attempt);
-    l.cells[4] = e.count > 0 ? HexBytes(e.bytes, e.count) : "-";
-    if (!request) {
-        l.cells[5] = std::to_string(e.errorCode);
-        l.cells[6] = e.errorCode ? box_.Message(e.errorCode) : "";
-    }
+    l.msOfDay = QTime::currentTime().msecsSinceStartOfDay();
+    l.request = e.kind == ExchangeEvent::kRequest;
+    l.command = e.command;
+    l.attempt = e.attempt;
+    l.errorCode = l.request ? 0 : e.errorCode;
+    if (e.count > 0) l.bytes.assign(e.bytes, e.bytes + e.count);
+    if (l.errorCode) l.error = box_.Message(l.errorCode);
     queued_.push_back(std::move(l));
     // Nothing is shown while paused, and no more than the grid keeps is held back.
     if (queued_.size() > kMaxLines) queued_.pop_front();
+}
+
+std::string TFormMonitor::Cell(const Line& l, int column) {
+    switch (column) {
+    case 0: return QTime::fromMSecsSinceStartOfDay(l.msOfDay).toString(QStringLiteral("HH:mm:ss.zzz")).toStdString();
+    case 1: return l.request ? ">" : "<";
+    case 2: return std::to_string(l.command);
+    case 3: return std::to_string(l.attempt);
+    case 4: return l.bytes.empty() ? "-" : HexBytes(l.bytes.data(), int(l.bytes.size()));
+    case 5: return l.request ? "" : std::to_string(l.errorCode);
+    default: return l.error;
+    }
 }
 
 void TFormMonitor::TakeQueued() {
@@ -71,7 +80,7 @@ void TFormMonitor::Refill() {
             {QStringLiteral("Время"), QStringLiteral(""), QStringLiteral("Команда"), QStringLiteral("Попытка"),
              QStringLiteral("Байты"), QStringLiteral("Итог"), QStringLiteral("Ошибка")},
             {90, 20, 60, 60, 420, 40, 200}, [lines](int r, int c) {
-                return r >= 0 && size_t(r) < lines->size() ? QString::fromStdString((*lines)[size_t(r)].cells[size_t(c)])
+                return r >= 0 && size_t(r) < lines->size() ? QString::fromStdString(Cell((*lines)[size_t(r)], c))
                                                            : QString();
             });
     SetStatusText(QStringLiteral("Строк: %1%2").arg(lines_.size()).arg(paused_ ? QStringLiteral("  (пауза)") : QString()));
@@ -95,7 +104,7 @@ std::string TFormMonitor::Text() const {
     for (const Line& l : lines_) {
         for (int c = 0; c < kColumns; ++c) {
             if (c) out += '\t';
-            out += l.cells[size_t(c)];
+            out += Cell(l, c);
         }
         out += '\n';
     }

@@ -1,15 +1,17 @@
 // "Монитор обмена": the exchanges as the engine's observer sees them, live — time,
 // direction, command, attempt, the bytes in hex, outcome and its text — kept to
-// the last 10,000 lines, with pause, clear and save as text. Events are only
-// queued while an exchange runs; the grid takes them in a few times a second, so
-// the monitor never holds an archive read up.
+// the last 10,000 lines, with pause, clear and save as text. While an exchange
+// runs an event is only copied into a queue; the grid takes the queue in a few
+// times a second and makes the texts of the rows it shows, so that the monitor
+// holds an archive read up as little as it can.
 //
 //   TFormMonitor* m = new TFormMonitor(box, this);   // box outlives it
 //   fanOut.Add(m);  m->show();
 #pragma once
-#include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "events/ArchiveView.h"
 #include "link/Qrtbox.h"
@@ -38,9 +40,17 @@ public:
     std::string Text() const;
 
 private:
+    // What an event leaves; the texts are made only for the rows shown or saved.
     struct Line {
-        std::array<std::string, kColumns> cells;
+        int msOfDay = 0;
+        bool request = false;
+        uint8_t command = 0;
+        int attempt = 0;
+        uint32_t errorCode = 0;
+        std::vector<uint8_t> bytes;
+        std::string error;  // the outcome's text (failures only)
     };
+    static std::string Cell(const Line& l, int column);
     void TogglePause();
     void Clear();
     void Refill();

@@ -1,0 +1,131 @@
+// The archive tools against the simulated controller over loopback TCP (send pause
+// 0): the two-month measurement read (28,800 records) with the traffic monitor
+// closed and open, and the trend window opened on the 28,800-record file.
+//   QT_QPA_PLATFORM=offscreen build/bench/archive_tools_gui_bench [--png PATH]
+// With --png the trend of one day's measurements is written to PATH as well.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QChart>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "link/Clock.h"
+#include "link/IniFile.h"
+#include "link/ExchangeCapture.h"
+#include "link/Qrtbox.h"
+#include "link/TcpSocket.h"
+#include "measurements/ChromFetch.h"
+#include "measurements/TrendView.h"
+#include "shell/TrafficMonitor.h"
+#include "shell/UserInterface.h"
+#include "sim/Qrtsim.h"
+#include "sim/SimTime.h"
+#include "tables/ArchiveFile.h"
+#include "tables/Conffun.h"
+#include "tables/TableImage.h"
+
+using namespace zul;
+using Clock_ = std::chrono::steady_clock;
+
+namespace {
+
+double Since(Clock_::time_point t) { return std::chrono::duration<double>(Clock_::now() - t).count(); }
+
+// The window's way of waiting: Qt's events are processed while an exchange waits.
+struct QtEventsUi : UserInterface {
+    bool ShowMessageBox(int, const std::string&, const std::string&) override { return false; }
+    void ProcessEvents() override { QApplication::processEvents(); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const char* png = argc == 3 && std::strcmp(argv[1], "--png") == 0 ? argv[2] : nullptr;
+    sim::SimSettings s;
+    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
+    s.rate = 0;
+    sim::Qrtsim sim(s);
+    if (!sim.StartTcp()) return 1;
+    QtEventsUi ui;
+    Qrtbox box(1);
+    box.ui = &ui;
+    box.linkKind = kLinkEthernet;
+    box.openPerExchange = 0;
+    box.tcpSendPauseMs = 0;
+    box.sock = TcpConnect("127.0.0.1", sim.tcpPort(), 2000);
+    TableImage image;
+    TableIo io(box, image, ui);
+    io.ReadWholeTable(14, nullptr);
+    io.ReadWholeTable(1, nullptr);
+    const auto dir = std::filesystem::temp_directory_path() / ("zul-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    ChromFetch fetch(io, ui, nullptr, SystemClock::Instance(), dir.string() + "/");
+    const PackedDateTime start = {24, 1, 15, 12, 0, 0}, end = {24, 3, 15, 12, 0, 0};
+
+    ExchangeFanOut observers;
+    box.observer = &observers;
+    ChromFetchResult r;
+    for (int run = 0; run < 4; ++run) {
+        const int open = run % 2;
+        TFormMonitor monitor(box);
+        if (open) {
+            monitor.show();
+            observers.Add(&monitor);
+        }
+        const auto t = Clock_::now();
+        if (!fetch.ByPeriod(kChromMeasurement, start, end, r)) return 1;
+        const double read = Since(t);
+        QApplication::processEvents();
+        std::printf("read %u records in %d exchanges, monitor %s: %.3f s%s\n", r.header.RecordCount(), r.requests,
+                    open ? "open" : "closed", read,
+                    open ? (" (" + std::to_string(monitor.lineCount()) + " lines shown)").c_str() : "");
+        observers.Remove(&monitor);
+    }
+    box.observer = nullptr;
+
+    const std::string mch = (dir / "bench.mch").string();
+    WriteArchiveFile(mch, r.header, r.records.data(), r.records.size());
+    auto t = Clock_::now();
+    ArchiveFileData d;
+    if (ReadArchiveFile(mch, kArchMch, image, kChromRecordSize, d) != ArchiveFileStatus::kOk) return 1;
+    {
+        const ChromTable table(kChromMeasurement, d.header, d.rows.data(), d.present);
+        TFormTrend trend(table);
+        trend.show();
+        QApplication::processEvents();
+        trend.chartView()->viewport()->repaint();
+        size_t points = 0;
+        for (const TrendSeries& series : trend.series()) points += series.Points();
+        std::printf("trend of the .mch (%u records, %zu series, %zu points) opened and painted: %.3f s\n", d.present,
+                    trend.series().size(), points, Since(t));
+    }
+    if (png) {
+        // One day of the file: 480 records from 14.03.2024 00:00.
+        const size_t first = d.present >= 480 ? d.present - 480 - 240 : 0;
+        ArchiveFileHeader h = d.header;
+        const uint8_t* a = d.rows.data() + first * kChromRecordSize;
+        const uint8_t* b = a + 479 * kChromRecordSize;
+        std::memcpy(h.bytes.data() + ArchiveFileHeader::kPeriodStart, a, 6);
+        std::memcpy(h.bytes.data() + ArchiveFileHeader::kPeriodEnd, b, 6);
+        const ChromTable day(kChromMeasurement, h, a, 480);
+        TFormTrend trend(day);
+        trend.resize(1000, 560);
+        trend.show();
+        QApplication::processEvents();
+        // The whole window, as the README shows it.
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        const bool ok = trend.grab().save(&buffer, "PNG") && WriteFileAtomically(png, bytes.toStdString());
+        std::printf("picture %s: %s\n", png, ok ? "written" : "FAILED");
+    }
+    std::filesystem::remove_all(dir);
+    if (box.sock > 0) TcpClose(box.sock);
+    return 0;
+}
