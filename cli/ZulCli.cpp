@@ -15,9 +15,12 @@
 #include "cli/ArchiveCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/EventsCommand.h"
+#include "cli/PrintCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
+#include "cli/ClockCommand.h"
+#include "cli/LiveCommand.h"
 #include "cli/ReportCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/ExchangeCapture.h"
@@ -33,9 +36,6 @@ namespace zul::cli {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitLink = 1;
-constexpr int kExitUsage = 2;
 // The port number the direct line is mapped to (its device comes from --serial).
 constexpr int kCliPort = 1;
 
@@ -69,12 +69,15 @@ const char* const kUsage =
     "                         prints one line per field: \"T.F: \" and the bytes in hex\n"
     "  write T F HEX...       write fields F.. of table T from the given bytes (hex pairs)\n"
     "  config read|new|check|write  configuration files (zul config --help)\n"
+    "  clock [--correct]      controller and computer clocks; --correct sends the correction\n"
+    "  live chrom|moist|state one poll of a live view, printed as the view shows it\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "  events diag|interv ... read an event archive (zul events --help)\n"
     "  archive meas|clb|hour|day ...  read a chromatograph or moisture-meter archive\n"
     "  show FILE              print an archive or event file as its viewer shows it\n"
     "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
     "  check FILE             whether an archive file is whole (zul check --help)\n"
+    "  print FILE -o PDF      the viewer's printed report of an event or moisture-meter file, as a PDF\n"
     "  report day|month DATE --object NAME -o BOOK  the day or month report (zul report --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
@@ -224,11 +227,6 @@ bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui) {
     return true;
 }
 
-int Failed(Qrtbox& box, TerminalUi& ui) {
-    if (box.errorCode != 0 || ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());
-    return kExitLink;
-}
-
 int Identify(TableIo& io, TerminalUi& ui) {
     const uint8_t req[3] = {0, 0, 18};
     if (!io.ReadFields(req, nullptr, true)) return Failed(io.box(), ui);
@@ -349,9 +347,11 @@ int RunZul(int argc, char** argv) {
     if (command == "show") return RunShowCommand(args);
     if (command == "export") return RunExportCommand(args);
     if (command == "check") return RunCheckCommand(args);
+    if (command == "print") return RunPrintCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
                      : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp
+                     : command == "clock" ? kClockHelp : command == "live" ? kLiveHelp
                      : command == "report" ? kReportHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
@@ -365,6 +365,8 @@ int RunZul(int argc, char** argv) {
         TerminalUi offline;
         if (!ConfigNeedsLink(args)) return RunConfigCommand(nullptr, offline, args, {});
     }
+    if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
+    if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");
     if (int(!o.tcp.empty()) + int(!o.serial.empty()) + int(!o.modem.empty()) != 1)
         return Usage("give exactly one of --tcp, --serial and --modem");
     if (o.modem.empty() != o.phone.empty()) return Usage("--modem and --phone go together");
@@ -403,6 +405,8 @@ int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::str
     else if (command == "events") rc = RunEventsCommand(io, ui, args);
     else if (command == "config") rc = RunConfigCommand(&io, ui, args, [&] { return Failed(box, ui); });
     else if (command == "archive") rc = RunArchiveCommand(io, ui, args);
+    else if (command == "clock") rc = RunClock(io, ui, args);
+    else if (command == "live") rc = RunLive(io, ui, args);
     else if (command == "report") rc = RunReportCommand(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);

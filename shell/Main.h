@@ -167,6 +167,8 @@ private:
     void ChromByPeriod(int kind);
     void ChromByRange(int kind);
     void ExcReport(bool month);  // shell/MainReports.cpp
+    // The flow-computer state view on its 48-byte record (addresses, links, writing states).
+    void ShowFlowComputers(const uint8_t* record48, int count);
     void HideItem(const char* name);
 
     std::string programFolder_;
