@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "cli/TerminalUi.h"
 #include "shell/ConnectionStart.h"
 #include "shell/UserInterface.h"
 #include "tables/ConfigCheck.h"
@@ -17,8 +18,7 @@ namespace zul::cli {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
+constexpr int kExitFailed = kExitLink;
 
 struct ConfigArgs {
     std::string what, file, output, tables = "all";

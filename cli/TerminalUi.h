@@ -1,6 +1,7 @@
 // The user-interface port of the command line: message boxes as their two lines
 // joined by one blank on stderr, every question answered "Нет", progress on stderr
-// when it is a terminal, Ctrl+C during an archive read as the stop request.
+// when it is a terminal, Ctrl+C during an archive read as the stop request; the
+// exit statuses every command shares.
 #pragma once
 #include <csignal>
 #include <cstdio>
@@ -8,9 +9,14 @@
 
 #include <unistd.h>
 
+#include "link/Qrtbox.h"
 #include "shell/UserInterface.h"
 
 namespace zul::cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitLink = 1;  // the controller could not be reached or refused
+constexpr int kExitUsage = 2;
 
 class TerminalUi : public UserInterface {
 public:
@@ -47,5 +53,11 @@ private:
     void (*previous_)(int) = SIG_DFL;
     bool progressShown_ = false;
 };
+
+// Prints the engine's error text unless a message has already said why; kExitLink.
+inline int Failed(Qrtbox& box, TerminalUi& ui) {
+    if (box.errorCode != 0 || ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());
+    return kExitLink;
+}
 
 }  // namespace zul::cli

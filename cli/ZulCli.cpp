@@ -18,6 +18,8 @@
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
+#include "cli/ClockCommand.h"
+#include "cli/LiveCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/ExchangeCapture.h"
 #include "link/Qrtbox.h"
@@ -32,9 +34,6 @@ namespace zul::cli {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitLink = 1;
-constexpr int kExitUsage = 2;
 // The port number the direct line is mapped to (its device comes from --serial).
 constexpr int kCliPort = 1;
 
@@ -68,6 +67,8 @@ const char* const kUsage =
     "                         prints one line per field: \"T.F: \" and the bytes in hex\n"
     "  write T F HEX...       write fields F.. of table T from the given bytes (hex pairs)\n"
     "  config read|new|check|write  configuration files (zul config --help)\n"
+    "  clock [--correct]      controller and computer clocks; --correct sends the correction\n"
+    "  live chrom|moist|state one poll of a live view, printed as the view shows it\n"
     "  sim [OPTIONS]          run the simulated controller (zul sim --help)\n"
     "  events diag|interv ... read an event archive (zul events --help)\n"
     "  archive meas|clb|hour|day ...  read a chromatograph or moisture-meter archive\n"
@@ -222,11 +223,6 @@ bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui) {
     return true;
 }
 
-int Failed(Qrtbox& box, TerminalUi& ui) {
-    if (box.errorCode != 0 || ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());
-    return kExitLink;
-}
-
 int Identify(TableIo& io, TerminalUi& ui) {
     const uint8_t req[3] = {0, 0, 18};
     if (!io.ReadFields(req, nullptr, true)) return Failed(io.box(), ui);
@@ -349,7 +345,8 @@ int RunZul(int argc, char** argv) {
     if (command == "check") return RunCheckCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
-                     : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp : nullptr;
+                     : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp
+                     : command == "clock" ? kClockHelp : command == "live" ? kLiveHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
@@ -362,6 +359,8 @@ int RunZul(int argc, char** argv) {
         TerminalUi offline;
         if (!ConfigNeedsLink(args)) return RunConfigCommand(nullptr, offline, args, {});
     }
+    if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
+    if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");
     if (int(!o.tcp.empty()) + int(!o.serial.empty()) + int(!o.modem.empty()) != 1)
         return Usage("give exactly one of --tcp, --serial and --modem");
     if (o.modem.empty() != o.phone.empty()) return Usage("--modem and --phone go together");
@@ -400,6 +399,8 @@ int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::str
     else if (command == "events") rc = RunEventsCommand(io, ui, args);
     else if (command == "config") rc = RunConfigCommand(&io, ui, args, [&] { return Failed(box, ui); });
     else if (command == "archive") rc = RunArchiveCommand(io, ui, args);
+    else if (command == "clock") rc = RunClock(io, ui, args);
+    else if (command == "live") rc = RunLive(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editors/Access.h"
 #include "editors/Conneth.h"
 #include "editors/Connqrt.h"
 #include "editors/Connvich.h"
@@ -23,8 +24,9 @@
 #include "editors/Ident.h"
 #include "editors/Przdistr.h"
 #include "editors/Syspar.h"
+#include "editors/Time_Sinhr.h"
 #include "editors/limits.h"
-#include "shell/MessageBox.h"
+#include "tables/Conffun.h"
 #include "tables/Stringi.h"
 
 namespace zul {
@@ -97,7 +99,15 @@ TFormConfig::TFormConfig(ConfigurationRecord* record, bool restoreMode, UserInte
     left->addWidget(settings);
     AddButton(settings, "BtnSys", "Системные параметры",
               [this] { RunEditor<TFormSys>(record_->TableAt(6), kFileMode, ui_, this); });
-    AddButton(settings, "BtnSinhr", "Синхронизация времени", [this] { NotAvailable(QStringLiteral("Синхронизация времени")); });
+    AddButton(settings, "BtnSinhr", "Синхронизация времени", [this] {
+        // A copy of table 6 fields 10, 11 and table 14 fields 8, 9, back only when accepted.
+        auto field = [this](int t, int f) { return record_->TableAt(t) + f * Table(t).fieldSize; };
+        uint8_t* fields[4] = {field(6, 10), field(6, 11), field(14, 8), field(14, 9)};
+        uint8_t bytes[4];
+        for (int i = 0; i < 4; ++i) bytes[i] = *fields[i];
+        if (!RunEditor<TFormTime_Sinhr>(bytes, kFileMode, ui_, this)) return;
+        for (int i = 0; i < 4; ++i) *fields[i] = bytes[i];
+    });
 
     GbFlow = Group(" Параметры работы с вычислителями расхода газа ", this);
     GbFlow->setObjectName("GbFlow");
@@ -131,7 +141,7 @@ TFormConfig::TFormConfig(ConfigurationRecord* record, bool restoreMode, UserInte
     auto* access = Group(" Доступ пользователей  к записи в контроллер ", this);
     right->addWidget(access);
     AddButton(access, "BtnAccess", "Зарегистрированные пользователи",
-              [this] { NotAvailable(QStringLiteral("Зарегистрированные пользователи")); });
+              [this] { RunEditor<TFormAccess>(record_->TableAt(4), kFileMode, ui_, this); });
 
     auto* constants = Group(" Константы параметров газа ", this);
     right->addWidget(constants);
@@ -190,7 +200,6 @@ void TFormConfig::ShowCaption() {
                        .arg(QString::fromStdString(Cp1251ToUtf8(RecordControllerName(*record_)))));
 }
 
-void TFormConfig::NotAvailable(const QString& what) { ShowNotAvailable(what, this); }
 
 void TFormConfig::AcceptClick() {
     accepted_ = true;

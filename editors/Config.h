@@ -41,7 +41,6 @@ private:
     void AddButton(QWidget* box, const char* name, const QString& caption, std::function<void()> edit);
     void ApplyEnableRules();
     void ShowCaption();
-    void NotAvailable(const QString& what);
     void AcceptClick();
 
     ConfigurationRecord* record_;

@@ -16,6 +16,7 @@
 #include "shell/QtUserInterface.h"
 #include "shell/UserInterface.h"
 #include "tables/Stringi.h"
+#include "tables/UserRules.h"
 
 namespace zul {
 
@@ -23,7 +24,7 @@ namespace {
 
 QLineEdit* MaskedEdit(int maxChars, QWidget* parent) {
     auto* e = new QLineEdit(parent);
-    e->setEchoMode(QLineEdit::Password);
+    MakeMasked(e);
     e->setMaxLength(maxChars);
     e->setFixedWidth(160);
     return e;
@@ -99,11 +100,7 @@ void TFormShortUsPass::AcceptClick() {
         EdCode->setFocus();
         return;
     }
-    credentials_.fill(' ');
-    const std::string password = Utf8ToCp1251(EdPassword->text().toStdString());
-    std::copy_n(password.begin(), std::min<size_t>(password.size(), 12), credentials_.begin());
-    const std::string code = EdCode->text().toStdString();
-    std::copy_n(code.begin(), std::min<size_t>(code.size(), 4), credentials_.begin() + 12);
+    credentials_ = MakeCredentials(Utf8ToCp1251(EdPassword->text().toStdString()), EdCode->text().toStdString());
     accepted_ = true;
     accept();
 }

@@ -238,6 +238,16 @@ bool Qrtbox::Exchange(uint8_t command, const uint8_t* data, int count, uint8_t p
 
 void Qrtbox::Notify(ExchangeEvent::Kind kind, const uint8_t* bytes, int count, int attempt) {
     if (!observer) return;
+    // Observers trace and record exchanges: the write password never leaves in clear.
+    std::array<uint8_t, 512> masked;
+    const int at = preambleCount + 4;
+    const bool secret = kind == ExchangeEvent::kRequest && (lastCommand == 2 || lastCommand == 12 ||
+                        lastCommand == 25 || lastCommand == 32 || lastCommand == 33);
+    if (secret && count >= at + 12 && count <= int(masked.size())) {
+        std::memcpy(masked.data(), bytes, size_t(count));
+        std::memset(masked.data() + at, '*', 12);
+        bytes = masked.data();
+    }
     ExchangeEvent e{kind, bytes, count, clock->MonotonicNs(), lastCommand, attempt, errorCode};
     observer->OnExchangeEvent(e);
 }

@@ -7,12 +7,14 @@
 #include "link/Clock.h"
 #include "link/LinkSettings.h"
 #include "link/Qrtbox.h"
+#include "shell/ControllerClock.h"
 #include "shell/UserInterface.h"
 #include "tables/ConfigIo.h"
 #include "tables/Conffun.h"
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
+#include "tables/UserRules.h"
 
 namespace zul {
 
@@ -213,27 +215,7 @@ bool ConnectionStart::CheckTimeWritable(const TableStateInfo& info) {
     return io_.ReadFields(req6, bar_, true);
 }
 
-bool ConnectionStart::WritePcTime() {
-    if (!ui_.ShowMessageBox(kMsgQuestion, "В контроллер будет записано время ЭВМ.",
-                            "Вы уверены, что часы ЭВМ показывают правильное время?"))
-        return false;
-    ui_.SetBusyCursor(true);
-    PackedDateTime now = ToPacked(clock_.LocalNow());
-    uint8_t* t2 = image_.Data(2);
-    std::memcpy(t2, now.data(), 6);
-    t2[6] = uint8_t(WeekDay(CalDate{2000 + now[0], now[1], now[2]}));
-    const uint8_t* summer = image_.Field(6, 0);
-    const uint8_t* winter = image_.Field(6, 3);
-    // A rule with month 0 means the clock never changes: it stays on winter time.
-    if (summer[0] == 0 || winter[0] == 0)
-        t2[7] = summer[0] == 0 ? 0x80 : 0;
-    else
-        t2[7] = WinterTimeFlag(now.data(), summer, winter);
-    uint8_t buf[3 + 255] = {2, 0, 8};
-    bool ok = io_.WriteFields(buf, bar_, true);
-    ui_.SetBusyCursor(false);
-    return ok;
-}
+bool ConnectionStart::WritePcTime() { return zul::WritePcTime(io_, bar_, clock_); }
 
 bool ConnectionStart::WriteAccessTable() { return zul::WriteAccessTable(io_, bar_); }
 

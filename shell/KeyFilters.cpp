@@ -2,6 +2,9 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QProxyStyle>
 
 #include "shell/Suplfunc.h"
 
@@ -49,6 +52,31 @@ void InstallIntegerKeyFilter(QLineEdit* edit) {
 
 void InstallFloatKeyFilter(QLineEdit* edit) {
     edit->installEventFilter(new KeyFilter(KeyFilter::kFloat, edit));
+}
+
+namespace {
+
+// The application's style with "*" as the mask character.
+class StarMaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+void MakeMasked(QLineEdit* edit) {
+    // One for the whole program, gone with the application object.
+    static QPointer<StarMaskStyle> style;
+    if (!style) {
+        style = new StarMaskStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    edit->setStyle(style);
+    edit->setEchoMode(QLineEdit::Password);
 }
 
 }  // namespace zul

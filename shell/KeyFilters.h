@@ -1,4 +1,5 @@
-// Applies IntegerKeyFilter / FloatKeyFilter to the characters typed into an edit box.
+// Applies IntegerKeyFilter / FloatKeyFilter to the characters typed into an edit
+// box, and the "*" mask of password boxes.
 #pragma once
 #include <QObject>
 
@@ -24,5 +25,8 @@ private:
 // character (arrows, Delete, Enter, shortcuts) are not filtered.
 void InstallIntegerKeyFilter(QLineEdit* edit);
 void InstallFloatKeyFilter(QLineEdit* edit);
+
+// A masked box: each character shown as "*", whatever the style's own mask.
+void MakeMasked(QLineEdit* edit);
 
 }  // namespace zul

@@ -446,15 +446,8 @@ void TFormMain::NotAvailable() {
     ShowNotAvailable(item ? item->text() : QString(), this);
 }
 
-void TFormMain::NSinhrClick() { NotAvailable(); }
-void TFormMain::NPassClick() { NotAvailable(); }
-void TFormMain::NContrDtClick() { NotAvailable(); }
 void TFormMain::NAudPrnClick() { NotAvailable(); }
-void TFormMain::NSitClick() { NotAvailable(); }
-void TFormMain::NChrom_MomDataClick() { NotAvailable(); }
-void TFormMain::NWmt_MomDataClick() { NotAvailable(); }
 void TFormMain::NExcDayClick() { NotAvailable(); }
 void TFormMain::NExcMonClick() { NotAvailable(); }
-void TFormMain::NUserClick() { NotAvailable(); }
 
 }  // namespace zul

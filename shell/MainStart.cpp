@@ -1,6 +1,7 @@
 #include "shell/MainStart.h"
 
 #include "editors/Config.h"
+#include "editors/Access.h"
 #include "editors/Shortuspass.h"
 #include "link/Connect.h"
 #include "link/Tcp_fun.h"
@@ -78,9 +79,10 @@ bool MainStartHost::EditConfiguration(ConfigurationRecord& record, bool& saveReq
     return dialog.accepted();
 }
 
-bool MainStartHost::EditAccessTable(uint8_t*) {
-    ShowNotAvailable(QString::fromUtf8("Зарегистрированные пользователи"), &main_);
-    return false;
+bool MainStartHost::EditAccessTable(uint8_t* table4) {
+    TFormAccess dialog(table4, kDeviceMode, main_.ui(), &main_);
+    dialog.exec();
+    return dialog.accepted();
 }
 
 void MainStartHost::ShowRestoreWait(bool shown) {

@@ -23,7 +23,9 @@ TFormMessage::TFormMessage(int kind, const QString& line1, const QString& line2,
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     layout_ = LayoutMessageBox(kind, line1.toStdString(), line2.toStdString());
-    setWindowTitle(QString::fromStdString(layout_.caption));
+    // An empty title makes the window system show the program's name instead:
+    // a blank keeps the caption of these kinds empty.
+    setWindowTitle(layout_.caption.empty() ? QStringLiteral(" ") : QString::fromStdString(layout_.caption));
     const std::string* texts[3] = {&layout_.line1, &layout_.line2, &layout_.line3};
     // Our face may be wider than 10 pixels a character: never cut a line.
     int widest = 0;

@@ -97,6 +97,19 @@ std::string FormatValue(float value) {
     return Fixed(x, decimals);
 }
 
+std::string FormatFixed(float value, int decimals) {
+    if (std::isnan(value)) return kNan;
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    const double x = value;
+    if (std::fabs(x) >= 1e10) return General(x);
+    // At most 10 significant digits; the rest of the decimals are zeros.
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 9);
+    double rounded = x;
+    if (r.ec == std::errc()) std::from_chars(buf, r.ptr, rounded);
+    return Fixed(rounded, std::clamp(decimals, 0, kMaxFixedDecimals));
+}
+
 std::string FormatMoistureValue(float value) {
     if (IsNanOrInf(value)) return kNan;
     const double x = value;

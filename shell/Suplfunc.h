@@ -16,6 +16,11 @@ bool IsNanOrInf(const uint8_t* bytes);
 // Gas values: "NAN", "0", "%.4e" below 0.000001, otherwise fixed point with
 // 5, 4, 3, 2, 1 or 0 decimals by magnitude; '.' as decimal separator.
 std::string FormatValue(float value);
+// Live values: fixed point with `decimals` decimals (clamped to 0..18) and at most
+// 10 significant digits; 1e10 and more in the general form with an exponent;
+// "NAN", "INF", "-INF" for the special values.
+constexpr int kMaxFixedDecimals = 18;
+std::string FormatFixed(float value, int decimals);
 // Moisture values: "NAN", "0", "%.2e" below 0.000001, otherwise fixed point with
 // 6, 5, 4, 3, 2, 1 or 0 decimals by magnitude.
 std::string FormatMoistureValue(float value);

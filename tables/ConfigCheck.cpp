@@ -7,6 +7,7 @@
 #include "tables/ConfigRecord.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
+#include "tables/UserRules.h"
 
 namespace zul {
 
@@ -14,19 +15,19 @@ namespace {
 
 ConfigRefusal Refuse(const std::string& line1, const std::string& line2 = {}) { return {true, line1, line2}; }
 
-constexpr int kUsers = 16;
-constexpr int kUserSize = 22;
 
 // The rules on the registered users that the access editor applies when accepted
-// (one maker, names and codes given and distinct). They join here from the
-// access editor's rule set.
-ConfigRefusal UserTableRules(const uint8_t* /*table4*/) { return {}; }
+// (one maker, names and codes given and distinct).
+ConfigRefusal UserTableRules(const uint8_t* table4) {
+    const UserRefusal r = CheckUserTable(table4);
+    return {r.refused, r.line1, r.line2};
+}
 
 // Free entries (level 0) are blanked and every reserved byte cleared before the
 // rules look at the table, so leftovers of a removed user never count.
 ConfigRefusal CheckUserEntries(uint8_t* t4) {
-    for (int u = 0; u < kUsers; ++u) {
-        uint8_t* e = t4 + u * kUserSize;
+    for (int u = 0; u < kUserSlots; ++u) {
+        uint8_t* e = t4 + u * kUserRecordSize;
         e[5] = 0;
         if (e[4] != 0) continue;
         std::memset(e, ' ', 4);

@@ -307,6 +307,13 @@ ConfigurationRecord ValidRecord() {
     return r;
 }
 
+void AddUser(ConfigurationRecord& r, int slot, const char* name, uint8_t level, const char* code) {
+    uint8_t* e = r.TableAt(4) + 22 * slot;
+    std::memcpy(e, name, 4);
+    e[4] = level;
+    std::memcpy(e + 18, code, 4);
+}
+
 struct CheckCase {
     const char* what;
     std::function<void(ConfigurationRecord&)> change;
@@ -340,6 +347,19 @@ TEST(ConfigCheck, RulesInOrder) {
          "Неверно задано количество вычислителей РГ", ""},
         {"sixteen flow computers",
          [](ConfigurationRecord& r) { r.TableAt(9)[0] = 16; }, true, nullptr, ""},
+        // The user-entry rules, only when table 4 is to be written.
+        {"no maker", [](ConfigurationRecord& r) { r.TableAt(4)[4] = 3; }, true,
+         "В списке зарегистрированных пользователей", "не зарегистрирован производитель-наладчик"},
+        {"no maker, table 4 not written", [](ConfigurationRecord& r) { r.TableAt(4)[4] = 3; }, false, nullptr, ""},
+        {"a second maker", [](ConfigurationRecord& r) { AddUser(r, 6, "SEC ", 1, "2222"); }, true,
+         "Может быть зарегистрирован", "только один производитель-наладчик"},
+        {"a user without a code", [](ConfigurationRecord& r) { AddUser(r, 2, "OPR ", 4, "    "); }, true,
+         "Номер пользователя в таблице: 3.", "Не задан код идентификации пользователя"},
+        {"entries 2 and 5 with one name",
+         [](ConfigurationRecord& r) { AddUser(r, 1, "ABCD", 3, "2222"), AddUser(r, 4, "ABCD", 4, "5555"); }, true,
+         "Пользователи   2 и 5.", "Совпадение имен пользователей"},
+        {"a free entry with the maker's code",
+         [](ConfigurationRecord& r) { AddUser(r, 9, "GONE", 0, "1111"); }, true, nullptr, ""},
     };
     for (const CheckCase& c : cases) {
         ConfigurationRecord r = ValidRecord();

@@ -66,6 +66,7 @@ private slots:
             {"BtnConVU", "FormConVU"},       {"BtnConQRT", "FormConQRT"},   {"BtnConWMT", "FormConWMT"},
             {"BtnConEth", "FormConEth"},     {"BtnSys", "FormSys"},         {"BtnFlouList", "FormFlouList"},
             {"BtnPrzDistr", "FormPrzDistr"}, {"BtnDistr", "FormDistr"},     {"BtnConst1", "FormConst_Par"},
+            {"BtnSinhr", "FormTime_Sinhr"},  {"BtnAccess", "FormAccess"},
         };
         for (auto& r : rows) QTest::newRow(r[0]) << QString(r[0]) << QString(r[1]);
     }
@@ -75,6 +76,8 @@ private slots:
         ConfigurationRecord r;
         NewConfiguration(r);
         r.TableAt(6)[8] = 1;  // a moisture meter, so that its button is live
+        std::memcpy(r.TableAt(4), "NAL \x01", 5);  // a maker, so that the users are accepted
+        std::memcpy(r.TableAt(4) + 18, "1111", 4);
         const ConfigurationRecord before = r;
         TFormConfig d(&r, false, nullptr);
         d.show();

@@ -77,6 +77,11 @@ private slots:
         // Digits only, at most four.
         QTest::keyClicks(d.EdCode, "1a2-3 45");
         QCOMPARE(d.EdCode->text(), QStringLiteral("1234"));
+        // Each character shown as "*", whatever the style's own mask.
+        QCOMPARE(d.EdCode->displayText(), QStringLiteral("****"));
+        TypeText(d.EdPassword, QStringLiteral("пар"));
+        QCOMPARE(d.EdPassword->displayText(), QStringLiteral("***"));
+        d.EdPassword->clear();
         // Enter moves on without accepting: code -> password -> "Принять".
         QTest::keyClick(d.EdCode, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.EdPassword));
