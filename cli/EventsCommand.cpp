@@ -8,6 +8,7 @@
 #include "events/DiagnosticFile.h"
 #include "events/EventFetch.h"
 #include "events/IndexChoice.h"
+#include "events/InterventionFile.h"
 #include "events/PeriodChoice.h"
 #include "link/Clock.h"
 #include "link/IniFile.h"
@@ -25,7 +26,7 @@ const char* const kEventsHelp =
     "Reads the diagnostic (diag) or intervention (interv) archive: COUNT records (1..255)\n"
     "from global index FIRST (command 7), the newest N records (1..255), or the records of\n"
     "a period (command 8). Without -o the rows are printed as \"zul show\" prints them;\n"
-    "with -o the event file is written (\".ala\" added to a name without extension).\n"
+    "with -o the event file is written (\".ala\" or \".aud\" added to a name without extension).\n"
     "Ctrl+C stops the read after the current exchange; what arrived is kept.\n";
 
 namespace {
@@ -74,7 +75,6 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
         (!ParseMoment(a1, period.startDate, period.startHour, period.startMinute, period.startSecond) ||
          !ParseMoment(a2, period.endDate, period.endHour, period.endMinute, period.endSecond)))
         return Usage("dates as \"YYYY-MM-DD HH:MM:SS\"");
-    if (archive == kEventsIntervention) return Usage("the intervention messages cannot be decoded yet");
 
     // What the window holds before an archive read: identity and the base tables.
     if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;
@@ -108,10 +108,19 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
         fetched = fetch.ByIndex(archive, c.start, c.count, r);
     }
     if (!fetched) return kFail;
-    const DiagnosticView view = DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+    std::string text, bytes;
+    if (archive == kEventsIntervention) {
+        const InterventionView v = InterventionViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+        text = out.empty() ? InterventionShowText(v) : std::string();
+        bytes = out.empty() ? std::string() : InterventionFileBytes(v);
+    } else {
+        const DiagnosticView v = DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+        text = out.empty() ? DiagnosticShowText(v) : std::string();
+        bytes = out.empty() ? std::string() : DiagnosticFileBytes(v);
+    }
     if (out.empty()) {
-        std::fputs(DiagnosticShowText(view).c_str(), stdout);
-    } else if (!WriteFileAtomically(WithExtension(out, ".ala"), DiagnosticFileBytes(view))) {
+        std::fputs(text.c_str(), stdout);
+    } else if (!WriteFileAtomically(WithExtension(out, archive == kEventsIntervention ? ".aud" : ".ala"), bytes)) {
         ui.ShowMessageBox(kMsgError, "Ошибка открытия файла", "");
         return kFail;
     }

@@ -4,6 +4,7 @@
 
 #include "cli/ArchiveCommand.h"
 #include "events/DiagnosticFile.h"
+#include "events/InterventionFile.h"
 #include "tables/TableImage.h"
 
 namespace zul::cli {
@@ -11,9 +12,7 @@ namespace zul::cli {
 const char* const kShowHelp =
     "Usage: zul show FILE\n"
     "Prints an archive or event file as its viewer shows it: the caption, then one line\n"
-    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .mch .hch .dch .clb .mwm .hwm .dwm\n";
-
-namespace {
+    "per grid row with the cells separated by TAB (UTF-8). Kinds: .ala .aud .mch .hch .dch .clb .mwm .hwm .dwm\n";
 
 // Prints the refusal or the open failure; true when the file was read.
 bool Readable(ArchiveFileStatus s, const std::string& path, const char* refusal2) {
@@ -28,10 +27,19 @@ bool Readable(ArchiveFileStatus s, const std::string& path, const char* refusal2
     return true;
 }
 
+namespace {
+
 int ShowDiagnostic(const std::string& path, const TableImage& image) {
     DiagnosticView v;
     if (!Readable(ReadDiagnosticFile(path, image, v), path, kDiagnosticRefusal2)) return 1;
     std::fputs(DiagnosticShowText(v).c_str(), stdout);
+    return 0;
+}
+
+int ShowIntervention(const std::string& path, const TableImage& image) {
+    InterventionView v;
+    if (!Readable(ReadInterventionFile(path, image, v), path, kInterventionRefusal2)) return 1;
+    std::fputs(InterventionShowText(v).c_str(), stdout);
     return 0;
 }
 
@@ -50,6 +58,7 @@ const Kind kKinds[] = {
     {".mwm", ShowMoistMeasurementFile},
     {".hwm", ShowMoistHourlyFile},
     {".dwm", ShowMoistDailyFile},
+    {".aud", ShowIntervention},
 };
 
 }  // namespace

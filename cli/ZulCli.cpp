@@ -15,6 +15,7 @@
 #include "cli/ArchiveCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/EventsCommand.h"
+#include "cli/PrintCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
@@ -75,6 +76,7 @@ const char* const kUsage =
     "  show FILE              print an archive or event file as its viewer shows it\n"
     "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
     "  check FILE             whether an archive file is whole (zul check --help)\n"
+    "  print FILE -o PDF      the viewer's printed report of an event file, as a PDF\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -343,6 +345,7 @@ int RunZul(int argc, char** argv) {
     if (command == "show") return RunShowCommand(args);
     if (command == "export") return RunExportCommand(args);
     if (command == "check") return RunCheckCommand(args);
+    if (command == "print") return RunPrintCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
                      : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp

@@ -309,21 +309,12 @@ DiagnosticRow DecodeDiagnostic(const uint8_t* rec, const DiagnosticContext& ctx)
 }
 
 void ToTextRow(const DiagnosticRow& row, uint8_t* text) {
-    std::memset(text, 0, kDiagnosticTextRowSize);
-    for (int c = 1; c < kDiagnosticColumns; ++c) {
-        const TextField& f = kDiagnosticFields[c - 1];
-        const std::string bytes = Utf8ToCp1251(row.cells[size_t(c)]);
-        std::memcpy(text + f.offset, bytes.data(), std::min(bytes.size(), size_t(f.width - 1)));
-    }
+    PackTextRow(&row.cells[1], kDiagnosticFields, kDiagnosticColumns - 1, kDiagnosticTextRowSize, text);
 }
 
 DiagnosticRow FromTextRow(const uint8_t* text) {
     DiagnosticRow row;
-    for (int c = 1; c < kDiagnosticColumns; ++c) {
-        const TextField& f = kDiagnosticFields[c - 1];
-        const char* p = reinterpret_cast<const char*>(text + f.offset);
-        row.cells[size_t(c)] = Cp1251ToUtf8(std::string(p, strnlen(p, size_t(f.width))));
-    }
+    UnpackTextRow(text, kDiagnosticFields, kDiagnosticColumns - 1, &row.cells[1]);
     row.valid = row.cells[1] != kBadRecordMark;
     return row;
 }

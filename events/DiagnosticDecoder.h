@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "events/TextRow.h"
+
 namespace zul {
 
 class TableImage;
@@ -33,9 +35,6 @@ struct DiagnosticRow {
 DiagnosticRow DecodeDiagnostic(const uint8_t* record, const DiagnosticContext& context);
 
 // Fields of the text row: offset and width of columns 1..7.
-struct TextField {
-    int offset, width;
-};
 extern const TextField kDiagnosticFields[kDiagnosticColumns - 1];
 
 // Every field cp1251, cut to leave at least one zero byte; a row of a bad record

@@ -1,5 +1,6 @@
 #include "events/DiagnosticFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -34,6 +35,15 @@ std::string DiagnosticView::StatusText() const {
         return buf;
     }
     return {};
+}
+
+std::vector<EventRow> DiagnosticView::GridRows() const {
+    std::vector<EventRow> rows(RowCount());
+    for (uint32_t i = 0; i < RowCount(); ++i) {
+        const DiagnosticRow r = Row(i);
+        std::copy(r.cells.begin() + 1, r.cells.end(), rows[i].begin());
+    }
+    return rows;
 }
 
 DiagnosticView DiagnosticViewFromRecords(int mode, const ArchiveFileHeader& header, const uint8_t* records,

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "events/DiagnosticDecoder.h"
+#include "events/EventRow.h"
 #include "tables/ArchiveFile.h"
 
 namespace zul {
@@ -37,6 +38,8 @@ struct DiagnosticView {
     std::string Caption() const;
     // The status panel: the bad-check line, or that the file holds fewer rows than it says.
     std::string StatusText() const;
+    // Every grid row (columns 1..7), for printing.
+    std::vector<EventRow> GridRows() const;
 };
 
 DiagnosticView DiagnosticViewFromRecords(int mode, const ArchiveFileHeader& header, const uint8_t* records,

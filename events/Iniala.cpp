@@ -47,13 +47,8 @@ void TFormAla::Save() {
 }
 
 void TFormAla::Print() {
-    std::vector<EventRow> rows(view_.RowCount());
-    for (uint32_t i = 0; i < view_.RowCount(); ++i) {
-        const DiagnosticRow r = view_.Row(i);
-        for (int c = 1; c < kDiagnosticColumns; ++c) rows[i][size_t(c - 1)] = r.cells[size_t(c)];
-    }
     QtUserInterface ui(this);
-    PrintEventReport(this, ui, kPrintDiagnostics, view_.header.bytes.data(), rows, folder_.toStdString());
+    PrintEventReport(this, ui, kPrintDiagnostics, view_.header.bytes.data(), view_.GridRows(), folder_.toStdString());
 }
 
 void OpenDiagnosticFile(const TableImage& image, const QString& alaFolder, QWidget* parent) {

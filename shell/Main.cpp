@@ -446,7 +446,6 @@ void TFormMain::NotAvailable() {
     ShowNotAvailable(item ? item->text() : QString(), this);
 }
 
-void TFormMain::NAudPrnClick() { NotAvailable(); }
 void TFormMain::NExcDayClick() { NotAvailable(); }
 void TFormMain::NExcMonClick() { NotAvailable(); }
 

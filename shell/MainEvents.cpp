@@ -1,10 +1,11 @@
 // The main window's commands of the event archives: "Запрос по индексу",
 // "Запрос за период" (both archives; the item's name tells which) and the
-// diagnostic messages' "Просмотр/Печать из файла".
+// "Просмотр/Печать из файла" of both.
 #include <QAction>
 
 #include "events/EventFetch.h"
 #include "events/Iniala.h"
+#include "events/Iniaud.h"
 #include "events/Period.h"
 #include "events/Readindex.h"
 #include "link/Clock.h"
@@ -25,8 +26,9 @@ EventArchive ArchiveOf(QObject* item) {
 // The records fetched go to the viewer of their archive.
 void ShowFetched(TFormMain& main, EventFetchResult& r) {
     if (r.archive == kEventsIntervention) {
-        // The intervention viewer comes with the decoding of interventions.
-        ShowNotAvailable(QStringLiteral("Сообщения о вмешательствах оператора"), &main);
+        TFormAud form(InterventionViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image()),
+                      QString::fromStdString(main.workFolder(kFolderAudFiles)), &main);
+        form.exec();
         return;
     }
     TFormAla form(DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image()),
@@ -57,6 +59,10 @@ void TFormMain::NArhPerClick() {
     if (dialog.exec() != QDialog::Accepted) return;
     EventFetchResult r;
     if (fetch.ByPeriod(archive, dialog.start(), dialog.end(), r)) ShowFetched(*this, r);
+}
+
+void TFormMain::NAudPrnClick() {
+    OpenInterventionFile(*image_, QString::fromStdString(workFolder(kFolderAudFiles)), this);
 }
 
 void TFormMain::NAlaPrnClick() {
