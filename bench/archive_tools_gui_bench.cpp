@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     if (ReadArchiveFile(mch, kArchMch, image, kChromRecordSize, d) != ArchiveFileStatus::kOk) return 1;
     {
         const ChromTable table(kChromMeasurement, d.header, d.rows.data(), d.present);
-        TFormTrend trend(table);
+        TFormTrend trend(TrendSource::Of(table));
         trend.show();
         QApplication::processEvents();
         trend.chartView()->viewport()->repaint();
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
         std::memcpy(h.bytes.data() + ArchiveFileHeader::kPeriodStart, a, 6);
         std::memcpy(h.bytes.data() + ArchiveFileHeader::kPeriodEnd, b, 6);
         const ChromTable day(kChromMeasurement, h, a, 480);
-        TFormTrend trend(day);
+        TFormTrend trend(TrendSource::Of(day));
         trend.resize(1000, 560);
         trend.show();
         QApplication::processEvents();

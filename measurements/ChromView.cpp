@@ -83,9 +83,6 @@ TChromView::TChromView(ChromTableKind kind, const ArchiveFileHeader& header, con
         mainLayout()->insertWidget(mainLayout()->count() - 1, legend_);
     }
     completeness_ = CheckChromCompleteness(kind, header, records.data(), count);
-    completenessLine_ = new QLabel(FromUtf8(CompletenessSummary(completeness_)), this);
-    completenessLine_->setObjectName("completeness");
-    mainLayout()->insertWidget(mainLayout()->count() - 1, completenessLine_);
     statusButton_ = AddButton(QStringLiteral("Признаки состояния"));
     if (kind != kChromCalibration) excelButton_ = AddButton(QStringLiteral("Сохранить в формате Excel"));
     saveButton_ = AddButton(QStringLiteral("Сохранить в файле"));
@@ -94,12 +91,10 @@ TChromView::TChromView(ChromTableKind kind, const ArchiveFileHeader& header, con
     connect(grid(), &QTableView::doubleClicked, this, &TChromView::ShowStatus);
     if (excelButton_) connect(excelButton_, &QPushButton::clicked, this, &TChromView::SaveWorkbook);
     connect(saveButton_, &QPushButton::clicked, this, &TChromView::SaveFile);
-    if (kind != kChromCalibration) {
-        trendButton_ = AddButton(QStringLiteral("График"));
-        connect(trendButton_, &QPushButton::clicked, this, &TChromView::ShowTrend);
-    }
-    completenessButton_ = AddButton(QStringLiteral("Полнота данных"));
-    connect(completenessButton_, &QPushButton::clicked, this, &TChromView::ShowCompleteness);
+    if (kind != kChromCalibration) trendButton_ = AddTrendButton(*this, [table] { return TrendSource::Of(*table); });
+    const CompletenessControls c = AddCompletenessControls(*this, completeness_);
+    completenessLine_ = c.line;
+    completenessButton_ = c.button;
 
     int width = 24;
     for (int w : widths) width += w;
@@ -133,16 +128,6 @@ void TChromView::ShowStatus() {
     default: statusByte = r[9]; break;
     }
     TFormChromError f(table_->StatusMode(), statusByte, low, high, caption, this);
-    f.exec();
-}
-
-void TChromView::ShowTrend() {
-    TFormTrend f(*table_, this);
-    f.exec();
-}
-
-void TChromView::ShowCompleteness() {
-    TFormCompleteness f(completeness_, this);
     f.exec();
 }
 

@@ -45,9 +45,6 @@ public:
     // "Сохранить в формате Excel" and "Сохранить в файле".
     void SaveWorkbook();
     void SaveFile();
-    void ShowCompleteness();
-    // "График": the trend plot of the table.
-    void ShowTrend();
 
 private:
     ChromTableKind kind_;

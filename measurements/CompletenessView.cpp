@@ -1,6 +1,8 @@
 #include "measurements/CompletenessView.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace zul {
 
@@ -25,6 +27,19 @@ TFormCompleteness::TFormCompleteness(CompletenessReport report, QWidget* parent)
     statusPanel()->setWordWrap(true);
     FitHeight(520, 80);
     SelectRow(0);
+}
+
+CompletenessControls AddCompletenessControls(TArchiveView& view, const CompletenessReport& report) {
+    CompletenessControls c;
+    c.line = new QLabel(QString::fromStdString(CompletenessSummary(report)), &view);
+    c.line->setObjectName("completeness");
+    view.mainLayout()->insertWidget(view.mainLayout()->count() - 1, c.line);
+    c.button = view.AddButton(QStringLiteral("Полнота данных"));
+    QObject::connect(c.button, &QPushButton::clicked, &view, [&view, report] {
+        TFormCompleteness f(report, &view);
+        f.exec();
+    });
+    return c;
 }
 
 }  // namespace zul

@@ -3,6 +3,9 @@
 //
 //   TFormCompleteness f(CheckChromCompleteness(kind, header, records, count), this);
 //   f.exec();
+//
+//   // In a viewer: the line under the grid and the button that opens the window.
+//   CompletenessControls c = AddCompletenessControls(*this, report);
 #pragma once
 #include "events/ArchiveView.h"
 #include "measurements/Completeness.h"
@@ -18,5 +21,11 @@ public:
 private:
     CompletenessReport report_;
 };
+
+struct CompletenessControls {
+    QLabel* line = nullptr;
+    QPushButton* button = nullptr;
+};
+CompletenessControls AddCompletenessControls(TArchiveView& view, const CompletenessReport& report);
 
 }  // namespace zul

@@ -1,5 +1,8 @@
 #include "measurements/MoistView.h"
 
+#include "measurements/CompletenessView.h"
+#include "measurements/TrendView.h"
+
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QPrintPreviewDialog>
@@ -49,6 +52,8 @@ TMoistView::TMoistView(ChromTableKind kind, const ArchiveFileHeader& header, con
     saveButton_ = AddButton(QStringLiteral("Сохранить в файле"));
     connect(printButton_, &QPushButton::clicked, this, &TMoistView::Print);
     connect(saveButton_, &QPushButton::clicked, this, &TMoistView::SaveFile);
+    trendButton_ = AddTrendButton(*this, [t] { return TrendSource::Of(*t); });
+    completenessLine_ = AddCompletenessControls(*this, CheckChromCompleteness(kind, header, records.data(), count)).line;
 
     // As wide as the columns but never wider than 720; as tall as the rows, within the screen less 60.
     setMaximumWidth(kViewWidth);

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "events/ArchiveView.h"
+
+class QLabel;
 #include "measurements/MoistRecords.h"
 
 namespace zul {
@@ -25,6 +27,8 @@ public:
     const MoistTable& table() const { return *table_; }
     QPushButton* printButton() const { return printButton_; }
     QPushButton* saveButton() const { return saveButton_; }
+    QPushButton* trendButton() const { return trendButton_; }
+    QLabel* completenessLine() const { return completenessLine_; }
     void SaveFile();
     // "Печать": the print dialog, then the report in a print preview.
     void Print();
@@ -36,6 +40,8 @@ private:
     std::unique_ptr<MoistTable> table_;
     QPushButton* printButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
+    QPushButton* trendButton_ = nullptr;
+    QLabel* completenessLine_ = nullptr;
 };
 
 class TFormArhMeas_Wmt : public TMoistView {

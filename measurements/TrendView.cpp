@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "events/ArchiveView.h"
 #include "link/IniFile.h"
 #include "measurements/Completeness.h"
 #include "shell/Folders.h"
@@ -89,17 +90,17 @@ void TTrendChartView::mouseDoubleClickEvent(QMouseEvent* e) {
     e->accept();
 }
 
-TFormTrend::TFormTrend(const ChromTable& table, QWidget* parent) : QDialog(parent), table_(table) {
-    setWindowTitle(QStringLiteral("График: ") + QString::fromStdString(table.Caption()));
+TFormTrend::TFormTrend(TrendSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
+    setWindowTitle(QStringLiteral("График: ") + QString::fromStdString(source_.caption));
     auto* main = new QVBoxLayout(this);
     auto* body = new QHBoxLayout;
     params_ = new QListWidget(this);
     params_->setObjectName("parameters");
     params_->setMaximumWidth(160);
-    for (int p = 0; p < table.ParamCount(); ++p) {
-        auto* item = new QListWidgetItem(QString::fromStdString(Cp1251ToUtf8(table.header().Slot(p).Name())), params_);
+    for (size_t p = 0; p < source_.names.size(); ++p) {
+        auto* item = new QListWidgetItem(QString::fromStdString(source_.names[p]), params_);
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
-        item->setCheckState(p < kDefaultParameters ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(int(p) < kDefaultParameters ? Qt::Checked : Qt::Unchecked);
     }
     view_ = new TTrendChartView(this);
     view_->setRubberBand(QChartView::RectangleRubberBand);
@@ -134,14 +135,14 @@ void TFormTrend::Rebuild() {
     std::vector<int> chosen;
     for (int i = 0; i < params_->count(); ++i)
         if (params_->item(i)->checkState() == Qt::Checked) chosen.push_back(i);
-    series_ = ChromTrend(table_, chosen);
+    series_ = BuildTrend(source_, chosen);
     const bool normalised = normalise_->isChecked();
 
     auto* chart = new QChart;
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setAlignment(Qt::AlignTop);
     auto* x = new QDateTimeAxis;
-    x->setFormat(table_.kind() == kChromDaily ? QStringLiteral("dd.MM.yy") : QStringLiteral("dd.MM hh:mm"));
+    x->setFormat(ChromTwin(source_.kind) == kChromDaily ? QStringLiteral("dd.MM.yy") : QStringLiteral("dd.MM hh:mm"));
     chart->addAxis(x, Qt::AlignBottom);
     QValueAxis* shared = nullptr;
     if (normalised) {
@@ -226,7 +227,7 @@ void TFormTrend::ShowPoint(const TrendSeries& s, const QPointF& at, bool) {
         }
     if (!best) return;
     point_->setText(QString::fromStdString(MomentOfSeconds(best->seconds)) + "   " + QString::fromStdString(s.name) +
-                    " = " + QString::fromStdString(FormatFixed(best->value, table_.Decimals(s.param))));
+                    " = " + QString::fromStdString(FormatFixed(best->value, source_.decimals[size_t(s.param)])));
 }
 
 bool TFormTrend::RenderTo(const QString& path) {
@@ -266,6 +267,15 @@ void TFormTrend::Save() {
     }
     ShowMessageBox(kMsgPlain, QStringLiteral("График сохранён в файле %1.").arg(QFileInfo(path).fileName()), QString(),
                    this);
+}
+
+QPushButton* AddTrendButton(TArchiveView& view, std::function<TrendSource()> source) {
+    QPushButton* b = view.AddButton(QStringLiteral("График"));
+    QObject::connect(b, &QPushButton::clicked, &view, [&view, source] {
+        TFormTrend f(source(), &view);
+        f.exec();
+    });
+    return b;
 }
 
 }  // namespace zul

@@ -1,16 +1,17 @@
-// "График": a trend plot of the chosen parameters of a chromatograph table (the
-// button of the measurement, hourly and daily viewers). One series per parameter
+// "График": a trend plot of the chosen parameters of an archive table (the button
+// of the measurement, hourly and daily viewers of both instruments). One series per parameter
 // on its own axis or all normalised to 0..100 %, gaps where records are missing
 // or left out, warning- and alarm-zone values marked, zoom with the mouse (a
 // rectangle or the wheel), pan with the right button, the hovered point's time and
 // value under the plot, saved as PNG or PDF.
 //
-//   TFormTrend f(table, this);     // the table stays the caller's
+//   TFormTrend f(TrendSource::Of(table), this);   // the records stay the caller's
 //   f.exec();
 #pragma once
 #include <QChartView>
 #include <QDialog>
 #include <QPoint>
+#include <functional>
 #include <vector>
 
 #include "measurements/Trend.h"
@@ -44,7 +45,7 @@ private:
 class TFormTrend : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormTrend(const ChromTable& table, QWidget* parent = nullptr);
+    explicit TFormTrend(TrendSource source, QWidget* parent = nullptr);
 
     QListWidget* parameterList() const { return params_; }
     QCheckBox* normaliseBox() const { return normalise_; }
@@ -63,7 +64,7 @@ public:
 private:
     void ShowPoint(const TrendSeries& s, const QPointF& p, bool normalised);
 
-    const ChromTable& table_;
+    TrendSource source_;
     std::vector<TrendSeries> series_;
     QListWidget* params_;
     QCheckBox* normalise_;
@@ -71,5 +72,8 @@ private:
     QPushButton* save_;
     TTrendChartView* view_;
 };
+
+// "График" among a viewer's buttons: the plot of `source` (taken when clicked).
+QPushButton* AddTrendButton(class TArchiveView& view, std::function<TrendSource()> source);
 
 }  // namespace zul

@@ -18,6 +18,7 @@
 #include "link/Qrtbox.h"
 #include "measurements/ChromView.h"
 #include "measurements/CompletenessView.h"
+#include "measurements/MoistView.h"
 #include "measurements/TrendView.h"
 #include "support/ModalHelper.h"
 
@@ -158,7 +159,7 @@ private slots:
             const std::vector<uint8_t> recs = Measurements(c.records);
             const ArchiveFileHeader h = MeasHeader(uint32_t(c.records.size()));
             const ChromTable table(kChromMeasurement, h, recs.data(), c.records.size());
-            TFormTrend f(table);
+            TFormTrend f(TrendSource::Of(table));
             f.show();
             QCOMPARE(f.series().size(), size_t(2));
             std::vector<size_t> runs;
@@ -191,7 +192,7 @@ private slots:
         const std::vector<uint8_t> recs = Measurements(cases[0].records);
         const ArchiveFileHeader h = MeasHeader(7);
         const ChromTable table(kChromMeasurement, h, recs.data(), 7);
-        TFormTrend f(table);
+        TFormTrend f(TrendSource::Of(table));
         f.normaliseBox()->setChecked(true);
         auto* first = qobject_cast<QLineSeries*>(f.chartView()->chart()->series().first());
         QVERIFY(first);
@@ -211,6 +212,31 @@ private slots:
         });
         v.trendButton()->click();
         QCOMPARE(shown, size_t(2));
+
+        // The moisture meter's hourly viewer: its four values, and its completeness line.
+        std::vector<uint8_t> moist;
+        for (int hour : {1, 2, 4}) {
+            uint8_t rec[kMoistAverageSize] = {21, 3, 3, uint8_t(hour), 0, 0};
+            const float value = -15.0f + float(hour);
+            for (int i = 0; i < 4; ++i) std::memcpy(rec + 10 + 4 * i, &value, 4);
+            const uint16_t crc = Crc16(rec, kMoistAverageSize - 2);
+            rec[26] = uint8_t(crc & 0xFF);
+            rec[27] = uint8_t(crc >> 8);
+            moist.insert(moist.end(), rec, rec + kMoistAverageSize);
+        }
+        ArchiveFileHeader mh = HourHeader(1, 4, 3);
+        mh.bytes[3] = 1;
+        TMoistView mv(kMoistHourly, mh, moist, nullptr);
+        QCOMPARE(mv.completenessLine()->text(),
+                 QStringLiteral("Полнота данных: ожидалось 4, получено 3, недостоверных 0, пропусков 1 (записей 1)"));
+        std::vector<size_t> runs;
+        zultest::OnDialog<TFormTrend>([&](TFormTrend* t) {
+            for (const TrendSeries& s : t->series()) runs.push_back(s.runs.size());
+            QCOMPARE(t->parameterList()->count(), 4);
+            t->accept();
+        });
+        mv.trendButton()->click();
+        QCOMPARE(runs, (std::vector<size_t>{2, 2, 2}));  // three ticked at first; hour 3 is missing
     }
 };
 
