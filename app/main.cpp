@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "measurements/ReportRead.h"
 #include "shell/Folders.h"
 #include "link/Comportfunctions.h"
 #include "link/LinkSettings.h"
@@ -145,7 +146,15 @@ int main(int argc, char** argv) {
         }
         scratch = tmpl;
         home = scratch;
-        sim = std::make_unique<zul::sim::Qrtsim>();
+        zul::sim::SimSettings demoSettings;
+        demoSettings.moistureMeter = true;  // so that the moisture meter's menus have data
+        sim = std::make_unique<zul::sim::Qrtsim>(demoSettings);
+        // The report templates in the demonstration's program folder.
+        for (const char* name : {zul::kDayTemplate, zul::kMonthTemplate}) {
+            const std::string from = zul::FindDataFile(name);
+            std::error_code ec;
+            if (!from.empty()) std::filesystem::copy_file(from, scratch + "/" + name, ec);
+        }
         if (demoPhone) sim->EnableModem();
         if (demoPhone ? !sim->StartPty() : !sim->StartTcp()) {
             std::fprintf(stderr, "zulqrt: the demonstration controller could not start\n");

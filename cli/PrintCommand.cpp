@@ -10,6 +10,9 @@
 #include "events/EventReport.h"
 #include "events/InterventionFile.h"
 #include "events/ReportPainter.h"
+#include "measurements/ChromFetch.h"
+#include "measurements/MoistPrint.h"
+#include "tables/ArchiveFile.h"
 #include "shell/Folders.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
@@ -17,7 +20,7 @@
 namespace zul::cli {
 
 const char* const kPrintHelp =
-    "Usage: zul print FILE.ala|FILE.aud -o REPORT.pdf [--organisation TEXT]\n"
+    "Usage: zul print FILE.ala|FILE.aud|FILE.hwm|FILE.dwm -o REPORT.pdf [--organisation TEXT]\n"
     "Writes the report that the viewer's \"Печать\" prints, as a PDF (\".pdf\" added to a\n"
     "name without extension). The organisation name defaults to the one the print\n"
     "dialog keeps in INI/title.ini of the program folder.\n";
@@ -55,7 +58,9 @@ int RunPrintCommand(const std::vector<std::string>& args) {
     if (file.empty() || out.empty()) return Usage("FILE and -o REPORT.pdf expected");
     const size_t dot = file.find_last_of('.');
     const std::string ext = dot == std::string::npos ? "" : file.substr(dot);
-    if (ext != ".ala" && ext != ".aud") return Usage("only .ala and .aud files print yet");
+    const ChromTableKind moist = ext == ".hwm" ? kMoistHourly : kMoistDaily;
+    if (ext != ".ala" && ext != ".aud" && ext != ".hwm" && ext != ".dwm")
+        return Usage("an .ala, .aud, .hwm or .dwm file expected");
     if (!organisationSet) {
         const std::string home = ChooseProgramFolder(ProgramFolderSourcesFromEnvironment(""));
         organisation = Cp1251ToUtf8(ReadOrganisationName(TitleIniPath(WorkFolderPath(home, kFolderIni))));
@@ -70,6 +75,12 @@ int RunPrintCommand(const std::vector<std::string>& args) {
         DiagnosticView v;
         if (!Readable(ReadDiagnosticFile(file, image, v), file, kDiagnosticRefusal2)) return kFail;
         doc = BuildEventReport(kPrintDiagnostics, v.header.bytes.data(), v.GridRows(), organisation);
+    } else if (ext == ".hwm" || ext == ".dwm") {
+        ArchiveFileData d;
+        const ArchiveFileStatus st =
+            ReadArchiveFile(file, ChromArchiveKind(moist), image, ChromRecordSize(moist), d);
+        if (!Readable(st, file, ChromRefusalLine(moist))) return kFail;
+        doc = BuildMoistReport(MoistTable(moist, d.header, d.rows.data(), d.present), organisation);
     } else {
         InterventionView v;
         if (!Readable(ReadInterventionFile(file, image, v), file, kInterventionRefusal2)) return kFail;

@@ -21,6 +21,7 @@
 #include "cli/ConfigCommand.h"
 #include "cli/ClockCommand.h"
 #include "cli/LiveCommand.h"
+#include "cli/ReportCommand.h"
 #include "link/Comportfunctions.h"
 #include "link/ExchangeCapture.h"
 #include "link/Qrtbox.h"
@@ -76,7 +77,8 @@ const char* const kUsage =
     "  show FILE              print an archive or event file as its viewer shows it\n"
     "  export FILE -o BOOK    a measurement, hourly or daily file into a workbook\n"
     "  check FILE             whether an archive file is whole (zul check --help)\n"
-    "  print FILE -o PDF      the viewer's printed report of an event file, as a PDF\n"
+    "  print FILE -o PDF      the viewer's printed report of an event or moisture-meter file, as a PDF\n"
+    "  report day|month DATE --object NAME -o BOOK  the day or month report (zul report --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -349,7 +351,8 @@ int RunZul(int argc, char** argv) {
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
                      : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp
-                     : command == "clock" ? kClockHelp : command == "live" ? kLiveHelp : nullptr;
+                     : command == "clock" ? kClockHelp : command == "live" ? kLiveHelp
+                     : command == "report" ? kReportHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
@@ -404,6 +407,7 @@ int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::str
     else if (command == "archive") rc = RunArchiveCommand(io, ui, args);
     else if (command == "clock") rc = RunClock(io, ui, args);
     else if (command == "live") rc = RunLive(io, ui, args);
+    else if (command == "report") rc = RunReportCommand(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

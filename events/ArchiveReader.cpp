@@ -74,9 +74,9 @@ ArchiveReadResult ArchiveReader::Read(ArchiveRequest& req, const ArchiveReadText
                 continue;  // the same request again: the request's state moves only in Continue()
             }
             if (total == 0)
-                ui_.ShowMessageBox(texts.notReadKind, texts.title, "не прочитаны");
+                ui_.ShowMessageBox(texts.notReadKind, texts.title, texts.notReadLine);
             else
-                ui_.ShowMessageBox(kMsgPlain, texts.title, "прочитаны не полностью");
+                ui_.ShowMessageBox(kMsgPlain, texts.title, texts.partialLine);
             result.end = ReadEnd::kFailed;
             break;
         }

@@ -70,6 +70,10 @@ struct ArchiveReadTexts {
     int notReadKind = 6;              // kind of the "не прочитаны" message
     int errorPanel = 2;               // main status panel that gets ErrorText
     bool retryQuestion = false;       // ask "Не выполнено чтение" / "очередного блока данных"
+    std::string notReadLine = "не прочитаны";  // line 2 after a failure before any record
+    // Line 2 after a failure once records have arrived (a report that cannot use a
+    // part of its records says "не прочитаны").
+    std::string partialLine = "прочитаны не полностью";
 };
 
 enum class ReadEnd {

@@ -69,7 +69,7 @@ public:
     const AverageOrderCheck& cursor() const { return check_; }
     int questionsAsked() const { return questions_; }
 
-private:
+protected:
     int unit_;
     uint8_t instrument_;
     uint8_t end_[5] = {};

@@ -446,7 +446,5 @@ void TFormMain::NotAvailable() {
     ShowNotAvailable(item ? item->text() : QString(), this);
 }
 
-void TFormMain::NExcDayClick() { NotAvailable(); }
-void TFormMain::NExcMonClick() { NotAvailable(); }
 
 }  // namespace zul

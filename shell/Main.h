@@ -166,6 +166,7 @@ private:
     // The chromatograph archives (MainChrom.cpp): kind as ChromTableKind.
     void ChromByPeriod(int kind);
     void ChromByRange(int kind);
+    void ExcReport(bool month);  // shell/MainReports.cpp
     // The flow-computer state view on its 48-byte record (addresses, links, writing states).
     void ShowFlowComputers(const uint8_t* record48, int count);
     void HideItem(const char* name);

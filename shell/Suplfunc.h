@@ -72,8 +72,9 @@ enum WaitKind {
     kWaitReadTables = 3,    // reading configuration tables
     kWaitSpreadsheet = 4,   // building a spreadsheet
     kWaitLinkRestore = 5,   // command sent, checking that the link comes back
+    kWaitReport = 6,        // producing a day or month report
 };
-// Texts of the wait window by kind 0..5 (UTF-8); an unknown kind gives kind 1.
+// Texts of the wait window by kind 0..6 (UTF-8); an unknown kind gives kind 1.
 struct WaitTexts {
     const char* line1;
     const char* line2;

@@ -215,6 +215,17 @@ TEST_F(ZulArchive, MoistureMeterArchives) {
         RunResult shown = Local({"show", path.string()});
         ASSERT_EQ(shown.status, 0) << shown.err;
         EXPECT_EQ(Lines(shown.out), lines) << c.ext;
+        if (std::string(c.ext) != ".mwm") {
+            // The print of the hourly and daily files, read back from the PDF.
+            const fs::path pdf = dir / "w.pdf";
+            ASSERT_EQ(Local({"print", path.string(), "-o", pdf.string(), "--organisation", "ООО Газ"}).status, 0);
+            const RunResult text = RunProgram("/usr/bin/pdftotext", {"-layout", pdf.string(), "-"});
+            EXPECT_NE(text.out.find(c.ext == std::string(".hwm") ? "Часовые измерительные данные влагомера"
+                                                                 : "Суточные измерительные данные влагомера"),
+                      std::string::npos);
+            EXPECT_NE(text.out.find("ООО Газ"), std::string::npos);
+            EXPECT_NE(text.out.find("Лист 1 из 1"), std::string::npos);
+        }
         const fs::path twin = dir / (std::string("t") + c.refusedAs);
         fs::copy_file(path, twin, fs::copy_options::overwrite_existing);
         EXPECT_EQ(Local({"show", twin.string()}).status, 1) << c.ext;

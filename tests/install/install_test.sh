@@ -12,6 +12,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$tmp/usr" >/dev/null
 for p in zulqrt zul qrtsim; do [[ -x $tmp/usr/bin/$p ]] || fail "bin/$p missing"; done
 [[ -d $tmp/usr/share/zul-qrt510 ]] || fail "share/zul-qrt510 missing"
+for t in day_report_title.xlsx mon_report_title.xlsx; do
+  [[ -f $tmp/usr/share/zul-qrt510/$t ]] || fail "template $t missing"
+done
+[[ -z $(find "$tmp/usr/share/zul-qrt510" -mindepth 1 -type d) ]] || fail "build folders in share/zul-qrt510"
 
 "$tmp/usr/bin/zul" --help | grep -q "Usage: zul" || fail "installed zul --help"
 "$tmp/usr/bin/qrtsim" --help 2>&1 | grep -q -- "--tcp" || fail "installed qrtsim --help"
@@ -46,7 +50,8 @@ done
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/zulqrt ./usr/bin/zul ./usr/bin/qrtsim ./usr/share/applications/zul-qrt510.desktop \
          ./usr/share/icons/hicolor/scalable/apps/zul-qrt510.svg ./usr/share/man/man1/zul.1 ./usr/share/man/man1/qrtsim.1 \
-         ./usr/share/zul-qrt510/README; do
+         ./usr/share/zul-qrt510/README ./usr/share/zul-qrt510/day_report_title.xlsx \
+         ./usr/share/zul-qrt510/mon_report_title.xlsx; do
   echo "$contents" | grep -q " $f\$" || fail "package lacks $f"
 done
 echo "install and package: ok"
