@@ -32,6 +32,16 @@ int HexDigit(char c) {
 
 }  // namespace
 
+bool CarriesWritePassword(uint8_t command) {
+    return command == 2 || command == 12 || command == 25 || command == 32 || command == 33;
+}
+
+std::vector<uint8_t> ObservedFrame(std::vector<uint8_t> frame) {
+    if (frame.size() >= size_t(kWritePasswordAt + kWritePasswordSize) && CarriesWritePassword(frame[3]))
+        std::fill(frame.begin() + kWritePasswordAt, frame.begin() + kWritePasswordAt + kWritePasswordSize, '*');
+    return frame;
+}
+
 void ExchangeFanOut::Add(ExchangeObserver* o) {
     if (o && std::find(observers_.begin(), observers_.end(), o) == observers_.end()) observers_.push_back(o);
 }

@@ -49,6 +49,14 @@ private:
 
 constexpr const char* kCaptureFirstLine = "zul-qrt510 capture 1";
 
+// Observers never see the write password: the 12 bytes at frame offset
+// kWritePasswordAt of the commands that carry it are shown as '*'.
+constexpr int kWritePasswordAt = 4;
+constexpr int kWritePasswordSize = 12;
+bool CarriesWritePassword(uint8_t command);
+// A frame as an observer sees it (the password masked).
+std::vector<uint8_t> ObservedFrame(std::vector<uint8_t> frame);
+
 // One request line or reply line as formatted for a capture or the traffic monitor.
 std::string CaptureLine(const ExchangeEvent& e, int64_t sinceNs, const std::string& outcomeText);
 // Bytes as upper-case hex pairs separated by blanks.

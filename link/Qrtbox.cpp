@@ -1,5 +1,7 @@
 #include "link/Qrtbox.h"
 
+#include "link/ExchangeCapture.h"
+
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -240,12 +242,11 @@ void Qrtbox::Notify(ExchangeEvent::Kind kind, const uint8_t* bytes, int count, i
     if (!observer) return;
     // Observers trace and record exchanges: the write password never leaves in clear.
     std::array<uint8_t, 512> masked;
-    const int at = preambleCount + 4;
-    const bool secret = kind == ExchangeEvent::kRequest && (lastCommand == 2 || lastCommand == 12 ||
-                        lastCommand == 25 || lastCommand == 32 || lastCommand == 33);
-    if (secret && count >= at + 12 && count <= int(masked.size())) {
+    const int at = preambleCount + kWritePasswordAt;
+    const bool secret = kind == ExchangeEvent::kRequest && CarriesWritePassword(lastCommand);
+    if (secret && count >= at + kWritePasswordSize && count <= int(masked.size())) {
         std::memcpy(masked.data(), bytes, size_t(count));
-        std::memset(masked.data() + at, '*', 12);
+        std::memset(masked.data() + at, '*', kWritePasswordSize);
         bytes = masked.data();
     }
     ExchangeEvent e{kind, bytes, count, clock->MonotonicNs(), lastCommand, attempt, errorCode};

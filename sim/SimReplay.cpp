@@ -3,11 +3,12 @@
 namespace zul::sim {
 
 SimReplay::SimReplay(const CaptureLog& log) {
-    for (const CapturedExchange& x : log.exchanges) answers_[x.Frame()].replies.push_back(x.reply);
+    for (const CapturedExchange& x : log.exchanges) answers_[ObservedFrame(x.Frame())].replies.push_back(x.reply);
 }
 
 bool SimReplay::Answer(const std::vector<uint8_t>& frame, std::vector<uint8_t>& wire) {
-    auto it = answers_.find(frame);
+    // The capture holds requests as observers see them: the password masked.
+    auto it = answers_.find(ObservedFrame(frame));
     if (it == answers_.end()) return false;
     Answers& a = it->second;
     wire = a.replies[a.next];

@@ -1,7 +1,8 @@
 // Replies of a captured session (link/ExchangeCapture.h) for the simulator to give:
 // a request frame the capture holds gets the bytes the controller sent for it, the
 // n-th time it comes the n-th captured answer (then the last again), an attempt
-// that got nothing stays silent. Frames the capture lacks are left to the
+// that got nothing stays silent. Frames are compared as the capture holds them,
+// with the write password masked. Frames the capture lacks are left to the
 // simulator.
 #pragma once
 #include <cstdint>

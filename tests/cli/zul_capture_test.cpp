@@ -45,6 +45,7 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
         {"identify"},
         {"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59"},
         {"archive", "hour", "--from", "2024-03-14 22", "--to", "2024-03-15 02"},
+        {"--ident", "2222", "--password", "222222", "write", "6", "6", "0A"},  // the password is not captured
     };
     std::vector<RunResult> live;
     std::string merged = "zul-qrt510 capture 1\n";
@@ -60,6 +61,7 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
                                                     commands[i])));
             ASSERT_EQ(live.back().status, 0) << live.back().err;
             const std::string text = ReadWholeFile(capture);
+            EXPECT_EQ(text.find("32 32 32 32 32 32 20 20"), std::string::npos);  // "222222  "
             ASSERT_EQ(text.rfind("zul-qrt510 capture 1\n> ", 0), 0u) << text.substr(0, 200);
             merged += text.substr(text.find('\n') + 1);
         }
