@@ -42,8 +42,7 @@ void CloseBox(QString* lines) {
 void AnswerFile(const QString& path, QString* preset = nullptr) {
     zultest::OnDialog<QFileDialog>([path, preset](QFileDialog* d) {
         if (preset) *preset = d->selectedFiles().value(0);
-        d->selectFile(path);
-        QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+        zultest::ChooseFile(d, path);
     }, 60000);
 }
 
