@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchLink.h"
 #include "link/Clock.h"
 #include "link/IniFile.h"
 #include "link/ExchangeCapture.h"
@@ -54,11 +55,7 @@ int main(int argc, char** argv) {
     if (!sim.StartTcp()) return 1;
     QtEventsUi ui;
     Qrtbox box(1);
-    box.ui = &ui;
-    box.linkKind = kLinkEthernet;
-    box.openPerExchange = 0;
-    box.tcpSendPauseMs = 0;
-    box.sock = TcpConnect("127.0.0.1", sim.tcpPort(), 2000);
+    bench::ConnectToSim(box, ui, sim);
     TableImage image;
     TableIo io(box, image, ui);
     io.ReadWholeTable(14, nullptr);

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/BenchLink.h"
 #include "core/support/FakeUi.h"
 #include "link/Clock.h"
 #include "link/Qrtbox.h"
@@ -76,11 +77,7 @@ int main(int argc, char** argv) {
     if (!sim.StartTcp()) return 1;
     test::FakeUi ui;
     Qrtbox box(1);
-    box.ui = &ui;
-    box.linkKind = kLinkEthernet;
-    box.openPerExchange = 0;
-    box.tcpSendPauseMs = 0;
-    box.sock = TcpConnect("127.0.0.1", sim.tcpPort(), 2000);
+    bench::ConnectToSim(box, ui, sim);
     TableImage image;
     TableIo io(box, image, ui);
     io.ReadWholeTable(14, nullptr);

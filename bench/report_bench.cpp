@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "bench/BenchLink.h"
 #include "core/support/FakeUi.h"
 #include "link/Qrtbox.h"
 #include "link/TcpSocket.h"
@@ -41,11 +42,7 @@ int main(int argc, char** argv) {
     if (!sim.StartTcp()) return 1;
     test::FakeUi ui;
     Qrtbox box(1);
-    box.ui = &ui;
-    box.linkKind = kLinkEthernet;
-    box.openPerExchange = 0;
-    box.tcpSendPauseMs = 0;
-    box.sock = TcpConnect("127.0.0.1", sim.tcpPort(), 2000);
+    bench::ConnectToSim(box, ui, sim);
     TableImage image;
     TableIo io(box, image, ui);
     io.ReadWholeTable(14, nullptr);
