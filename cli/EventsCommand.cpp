@@ -12,6 +12,7 @@
 #include "events/PeriodChoice.h"
 #include "link/Clock.h"
 #include "link/IniFile.h"
+#include "measurements/Completeness.h"
 #include "shell/ConnectionStart.h"
 #include "shell/Folders.h"
 #include "tables/Conffun.h"
@@ -109,15 +110,22 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
     }
     if (!fetched) return kFail;
     std::string text, bytes;
+    CompletenessReport whole;
     if (archive == kEventsIntervention) {
-        const InterventionView v = InterventionViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+        InterventionView v = InterventionViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+        v.requested = r.requested;
         text = out.empty() ? InterventionShowText(v) : std::string();
         bytes = out.empty() ? std::string() : InterventionFileBytes(v);
+        whole = v.Completeness();
     } else {
-        const DiagnosticView v = DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+        DiagnosticView v = DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, io.image());
+        v.requested = r.requested;
         text = out.empty() ? DiagnosticShowText(v) : std::string();
         bytes = out.empty() ? std::string() : DiagnosticFileBytes(v);
+        whole = v.Completeness();
     }
+    // The indexes asked for that did not come, as `zul check` names gaps.
+    if (!whole.gaps.empty()) std::fputs(CompletenessText(whole).c_str(), stderr);
     if (out.empty()) {
         std::fputs(text.c_str(), stdout);
     } else if (!WriteFileAtomically(WithExtension(out, archive == kEventsIntervention ? ".aud" : ".ala"), bytes)) {

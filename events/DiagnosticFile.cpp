@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "measurements/Completeness.h"
+
 namespace zul {
 
 uint32_t DiagnosticView::RowCount() const {
@@ -25,6 +27,12 @@ std::string DiagnosticView::Caption() const {
     }
     return "Диагностические сообщения за период с " + MomentText(header.PeriodStart()) + " по " +
            MomentText(header.PeriodEnd());
+}
+
+CompletenessReport DiagnosticView::Completeness() const {
+    uint32_t invalid = 0;
+    for (uint32_t i = 0; i < present; ++i) invalid += !Row(i).valid;
+    return CheckEventCompleteness(mode, firstIndex, requested, RowCount(), present, invalid);
 }
 
 std::string DiagnosticView::StatusText() const {

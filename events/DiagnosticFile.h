@@ -21,10 +21,13 @@
 
 namespace zul {
 
+struct CompletenessReport;
+
 struct DiagnosticView {
     int mode = 0;                     // 0 by index, 1 by period, 2 from a file
     ArchiveFileHeader header;
     uint32_t firstIndex = 0;          // mode 0
+    uint32_t requested = 0;           // mode 0: the records asked for (0: those shown)
     std::vector<uint8_t> textRows;    // `present` rows of 300 bytes
     uint32_t present = 0;
     bool anyBad = false;              // some record failed its check
@@ -36,6 +39,8 @@ struct DiagnosticView {
     uint32_t RowCount() const;
     DiagnosticRow Row(uint32_t i) const;
     std::string Caption() const;
+    // Whether every record asked for came (by index) and how many have a bad check.
+    CompletenessReport Completeness() const;
     // The status panel: the bad-check line, or that the file holds fewer rows than it says.
     std::string StatusText() const;
     // Every grid row (columns 1..7), for printing.

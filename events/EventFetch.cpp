@@ -62,6 +62,7 @@ bool EventFetch::ByIndex(EventArchive a, uint32_t first, int count, EventFetchRe
     out.archive = a;
     out.mode = kViewByIndex;
     out.firstIndex = first;
+    out.requested = uint32_t(count);
     EventIndexRequest req(a, first, count);
     ArchiveReader reader(io_.box(), ui_, bar_);
     ArchiveReadResult read;

@@ -31,6 +31,7 @@ struct EventFetchResult {
     EventArchive archive = kEventsDiagnostic;
     int mode = kViewByIndex;
     uint32_t firstIndex = 0;          // by index
+    uint32_t requested = 0;           // by index: the records asked for
     ArchiveFileHeader header;
     std::vector<uint8_t> records;     // header.RecordCount() raw records
     ReadEnd end = ReadEnd::kComplete;

@@ -6,6 +6,8 @@
 
 #include "events/EventReport.h"
 #include "events/Prnarhiv.h"
+#include "measurements/Completeness.h"
+#include "measurements/CompletenessView.h"
 #include "shell/MessageBox.h"
 #include "shell/QtUserInterface.h"
 #include "shell/UserInterface.h"
@@ -25,6 +27,7 @@ TFormAla::TFormAla(DiagnosticView view, QString alaFolder, QWidget* parent)
     SetStatusText(QString::fromStdString(view_.StatusText()));
     save_ = AddButton(QStringLiteral("Сохранить в файле"));
     print_ = AddButton(QStringLiteral("Печать"));
+    completenessLine_ = AddCompletenessControls(*this, view_.Completeness()).line;
     connect(save_, &QPushButton::clicked, this, &TFormAla::Save);
     connect(print_, &QPushButton::clicked, this, &TFormAla::Print);
     FitHeight(kWidth, 60);

@@ -11,6 +11,8 @@
 #include "events/ArchiveView.h"
 #include "events/DiagnosticFile.h"
 
+class QLabel;
+
 namespace zul {
 
 class TFormAla : public TArchiveView {
@@ -21,6 +23,8 @@ public:
     const DiagnosticView& view() const { return view_; }
     QPushButton* saveButton() const { return save_; }
     QPushButton* printButton() const { return print_; }
+    // The completeness line under the grid (its window behind "Полнота данных").
+    QLabel* completenessLine() const { return completenessLine_; }
 
     void Save();
     void Print();
@@ -31,6 +35,7 @@ private:
     DiagnosticView view_;
     QString folder_;
     QPushButton* save_;
+    QLabel* completenessLine_ = nullptr;
     QPushButton* print_;
     mutable int cachedRow_ = -1;
     mutable DiagnosticRow cached_;

@@ -4,6 +4,8 @@
 
 #include "events/EventReport.h"
 #include "events/Prnarhiv.h"
+#include "measurements/Completeness.h"
+#include "measurements/CompletenessView.h"
 #include "shell/MessageBox.h"
 #include "shell/QtUserInterface.h"
 
@@ -24,6 +26,7 @@ TFormAud::TFormAud(InterventionView view, QString audFolder, QWidget* parent)
     SetStatusText(QString::fromStdString(view_.StatusText()));
     save_ = AddButton(QStringLiteral("Сохранить в файле"));
     print_ = AddButton(QStringLiteral("Печать"));
+    completenessLine_ = AddCompletenessControls(*this, view_.Completeness()).line;
     connect(save_, &QPushButton::clicked, this, &TFormAud::Save);
     connect(print_, &QPushButton::clicked, this, &TFormAud::Print);
     FitHeight(kWidth, 60);

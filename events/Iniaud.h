@@ -9,6 +9,8 @@
 #include "events/ArchiveView.h"
 #include "events/InterventionFile.h"
 
+class QLabel;
+
 namespace zul {
 
 class TFormAud : public TArchiveView {
@@ -19,6 +21,8 @@ public:
     const InterventionView& view() const { return view_; }
     QPushButton* saveButton() const { return save_; }
     QPushButton* printButton() const { return print_; }
+    // The completeness line under the grid (its window behind "Полнота данных").
+    QLabel* completenessLine() const { return completenessLine_; }
 
     void Save();
     void Print();
@@ -27,6 +31,7 @@ private:
     InterventionView view_;
     QString folder_;
     QPushButton* save_;
+    QLabel* completenessLine_ = nullptr;
     QPushButton* print_;
 };
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "events/DiagnosticDecoder.h"
 #include "events/InterventionDecoder.h"
+#include "measurements/Completeness.h"
 
 namespace zul {
 
@@ -31,6 +33,12 @@ std::string InterventionView::Caption() const {
     }
     return "Сообщения о вмешательствах оператора за период с " + MomentText(header.PeriodStart()) + " по " +
            MomentText(header.PeriodEnd());
+}
+
+CompletenessReport InterventionView::Completeness() const {
+    uint32_t invalid = 0;
+    for (const EventRow& row : rows) invalid += row[0] == kBadRecordMark;
+    return CheckEventCompleteness(mode, firstIndex, requested, RowCount(), uint32_t(rows.size()), invalid);
 }
 
 std::string InterventionView::StatusText() const {

@@ -18,6 +18,8 @@
 
 namespace zul {
 
+struct CompletenessReport;
+
 class TableImage;
 
 constexpr int kInterventionTextRowSize = 205;
@@ -27,6 +29,7 @@ struct InterventionView {
     int mode = 0;                    // 0 by index, 1 by period, 2 from a file
     ArchiveFileHeader header;
     uint32_t firstIndex = 0;         // mode 0
+    uint32_t requested = 0;          // mode 0: the records asked for (0: those shown)
     std::vector<EventRow> rows;      // the rows held (a short file holds fewer than its count)
     bool anyBad = false;             // some record failed its check
     uint8_t firstDate[3] = {};       // year-2000, month, day of the first record
@@ -36,6 +39,8 @@ struct InterventionView {
     uint32_t RowCount() const;
     EventRow Row(uint32_t i) const;
     std::string Caption() const;
+    // Whether every record asked for came (by index) and how many have a bad check.
+    CompletenessReport Completeness() const;
     std::string StatusText() const;
     // Every grid row, for printing.
     std::vector<EventRow> GridRows() const;

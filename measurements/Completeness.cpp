@@ -151,11 +151,36 @@ CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFile
     return r;
 }
 
+CompletenessReport CheckIndexCompleteness(uint32_t first, uint32_t requested, uint32_t received, uint32_t invalid) {
+    CompletenessReport r;
+    r.byIndex = true;
+    r.step = 1;
+    r.expected = requested;
+    r.received = received;
+    r.invalid = std::min(invalid, received);
+    if (received < requested)
+        r.gaps.push_back({int64_t(first) + received, int64_t(first) + requested - 1, requested - received});
+    return r;
+}
+
+CompletenessReport CheckEventCompleteness(int mode, uint32_t firstIndex, uint32_t requested, uint32_t rows,
+                                          uint32_t present, uint32_t invalid) {
+    switch (mode) {
+    case 0: return CheckIndexCompleteness(firstIndex, std::max(requested, present), present, invalid);
+    case 1: return CheckIndexCompleteness(1, present, present, invalid);
+    default: return CheckIndexCompleteness(1, std::max(rows, present), present, invalid);
+    }
+}
+
+std::string SpanEndText(const CompletenessReport& r, int64_t end) {
+    return r.byIndex ? std::to_string(end) : MomentOfSeconds(end);
+}
+
 std::string CompletenessText(const CompletenessReport& r) {
     std::string out = Sprintf("expected: %u\nreceived: %u\ninvalid: %u\ngaps: %zu\n", r.expected, r.received,
                               r.invalid, r.gaps.size());
     for (const MomentSpan& g : r.gaps)
-        out += "GAP " + MomentOfSeconds(g.first) + " " + MomentOfSeconds(g.last) + Sprintf(" %u\n", g.count);
+        out += "GAP " + SpanEndText(r, g.first) + " " + SpanEndText(r, g.last) + Sprintf(" %u\n", g.count);
     return out;
 }
 

@@ -35,6 +35,7 @@ struct MomentSpan {
 };
 
 struct CompletenessReport {
+    bool byIndex = false;         // spans are record indexes (or row numbers), not moments
     int64_t step = 0;             // seconds between slots; 0 without a grid
     uint32_t expected = 0;        // slots of the grid
     uint32_t received = 0;        // records in the data, every one counted
@@ -51,6 +52,20 @@ struct CompletenessReport {
 
 CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFileHeader& header,
                                           const uint8_t* records, size_t count);
+
+// Event archives have no grid. A read by index asks for the records at `first` ..
+// `first + requested - 1`, and they arrive in that order, so what is missing is
+// the indexes after the last one that came. A report of this kind has `byIndex` set.
+CompletenessReport CheckIndexCompleteness(uint32_t first, uint32_t requested, uint32_t received, uint32_t invalid);
+// The event viewers' report by their mode: by index, the indexes asked for
+// (`requested` 0: the rows shown); by period, the records that came, none
+// missing; from a file, which keeps no indexes, the file's rows numbered from 1
+// (the header's count expected, the rows it holds received).
+CompletenessReport CheckEventCompleteness(int mode, uint32_t firstIndex, uint32_t requested, uint32_t rows,
+                                          uint32_t present, uint32_t invalid);
+
+// One end of a span: a moment, or the index as a number.
+std::string SpanEndText(const CompletenessReport& report, int64_t end);
 
 // "expected: N", "received: N", "invalid: N", "gaps: K" and one
 // "GAP <first> <last> <count>" line per gap, each ending in a newline.

@@ -18,8 +18,8 @@ TFormCompleteness::TFormCompleteness(CompletenessReport report, QWidget* parent)
                 const MomentSpan& s = gap ? r->gaps[size_t(row)] : r->off[size_t(row - gaps)];
                 switch (column) {
                 case 0: return gap ? QStringLiteral("Пропуск") : QStringLiteral("Контроллер выключен");
-                case 1: return QString::fromStdString(MomentOfSeconds(s.first));
-                case 2: return QString::fromStdString(MomentOfSeconds(s.last));
+                case 1: return QString::fromStdString(SpanEndText(*r, s.first));
+                case 2: return QString::fromStdString(SpanEndText(*r, s.last));
                 default: return QString::number(s.count);
                 }
             });

@@ -26,13 +26,15 @@ EventArchive ArchiveOf(QObject* item) {
 // The records fetched go to the viewer of their archive.
 void ShowFetched(TFormMain& main, EventFetchResult& r) {
     if (r.archive == kEventsIntervention) {
-        TFormAud form(InterventionViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image()),
-                      QString::fromStdString(main.workFolder(kFolderAudFiles)), &main);
+        InterventionView view = InterventionViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image());
+        view.requested = r.requested;
+        TFormAud form(std::move(view), QString::fromStdString(main.workFolder(kFolderAudFiles)), &main);
         form.exec();
         return;
     }
-    TFormAla form(DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image()),
-                  QString::fromStdString(main.workFolder(kFolderAlaFiles)), &main);
+    DiagnosticView view = DiagnosticViewFromRecords(r.mode, r.header, r.records.data(), r.firstIndex, *main.image());
+    view.requested = r.requested;
+    TFormAla form(std::move(view), QString::fromStdString(main.workFolder(kFolderAlaFiles)), &main);
     form.exec();
 }
 

@@ -65,6 +65,25 @@ TEST(ZulCheck, WholeFileAndItsDamagedCopies) {
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.out, c.out);
     }
+
+    // An event file: the rows its header counts against the rows it holds.
+    const std::string ala = (dir / "e.ala").string();
+    read = RunProgram(ZUL_BIN, {"--tcp", "127.0.0.1:" + std::to_string(controller.tcpPort()), "--send-pause-ms",
+                                "0", "events", "interv", "--last", "5", "-o", (dir / "e.aud").string()});
+    ASSERT_EQ(read.status, 0) << read.err;
+    std::string aud = ReadWholeFile((dir / "e.aud").string());
+    RunResult r = RunProgram(ZUL_BIN, {"check", (dir / "e.aud").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "expected: 5\nreceived: 5\ninvalid: 0\ngaps: 0\n");
+    aud[891] = char(8);  // claims three rows more than it holds
+    ASSERT_TRUE(WriteFileAtomically((dir / "short.aud").string(), aud));
+    r = RunProgram(ZUL_BIN, {"check", (dir / "short.aud").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "expected: 8\nreceived: 5\ninvalid: 0\ngaps: 1\nGAP 6 8 3\n");
+    ASSERT_TRUE(WriteFileAtomically(ala, aud));  // not a diagnostic file: refused
+    r = RunProgram(ZUL_BIN, {"check", ala});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("не является файлом, содержащим диагностические сообщения"), std::string::npos) << r.err;
     fs::remove_all(dir);
 }
 

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "events/DiagnosticFile.h"
+#include "events/InterventionFile.h"
 #include "link/Qrtbox.h"
+#include "tables/TableImage.h"
 #include "measurements/Completeness.h"
 
 namespace zul {
@@ -89,6 +92,57 @@ TEST(Completeness, RecordSetsAgainstTheirGrid) {
         EXPECT_EQ(CompletenessText(r), c.text);
         EXPECT_EQ(CompletenessDetails(r), c.details);
         EXPECT_EQ(r.Whole(), std::string(c.text).find("invalid: 0\ngaps: 0") != std::string::npos);
+    }
+}
+
+// Event archives: read by index the indexes asked for that did not come; by
+// period nothing can be missing; a file names the rows it lacks by number.
+TEST(Completeness, EventReadsAndFiles) {
+    struct EventCase {
+        const char* name;
+        int mode;
+        uint32_t records, requested, fileRows;  // fileRows: the count a short file claims
+        std::vector<uint32_t> bad;              // records with a broken check
+        const char* text;
+    } cases[] = {
+        {"every index came", 0, 5, 5, 0, {}, "expected: 5\nreceived: 5\ninvalid: 0\ngaps: 0\n"},
+        {"read ended early", 0, 11, 30, 0, {3}, "expected: 30\nreceived: 11\ninvalid: 1\ngaps: 1\nGAP 1011 1029 19\n"},
+        {"nothing asked for beyond what came", 0, 4, 0, 0, {}, "expected: 4\nreceived: 4\ninvalid: 0\ngaps: 0\n"},
+        {"by period", 1, 6, 0, 0, {0, 5}, "expected: 6\nreceived: 6\ninvalid: 2\ngaps: 0\n"},
+        {"short file", 2, 7, 0, 10, {}, "expected: 10\nreceived: 7\ninvalid: 0\ngaps: 1\nGAP 8 10 3\n"},
+    };
+    const TableImage image;
+    for (const bool diagnostic : {true, false}) {
+        const size_t size = diagnostic ? 22 : 24;
+        for (const EventCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (diagnostic ? " (diagnostics)" : " (interventions)"));
+            std::vector<uint8_t> recs(c.records * size, 0);
+            for (uint32_t i = 0; i < c.records; ++i) {
+                uint8_t* r = recs.data() + i * size;
+                const uint8_t when[6] = {21, 3, 3, 10, uint8_t(i), 0};
+                std::memcpy(r, when, 6);
+                const uint16_t crc = Crc16(r, uint16_t(size - 2));
+                r[size - 2] = uint8_t(crc & 0xFF);
+                r[size - 1] = uint8_t(crc >> 8);
+            }
+            for (uint32_t b : c.bad) recs[b * size + size - 1] ^= 0x5A;
+            ArchiveFileHeader h;
+            h.SetRecordCount(c.records);
+            CompletenessReport r;
+            if (diagnostic) {
+                DiagnosticView v = DiagnosticViewFromRecords(c.mode, h, recs.data(), 1000, image);
+                v.requested = c.requested;
+                if (c.fileRows) v.header.SetRecordCount(c.fileRows);
+                r = v.Completeness();
+            } else {
+                InterventionView v = InterventionViewFromRecords(c.mode, h, recs.data(), 1000, image);
+                v.requested = c.requested;
+                if (c.fileRows) v.header.SetRecordCount(c.fileRows);
+                r = v.Completeness();
+            }
+            EXPECT_EQ(CompletenessText(r), c.text);
+            EXPECT_EQ(r.Whole(), std::string(c.text).find("invalid: 0\ngaps: 0") != std::string::npos);
+        }
     }
 }
 

@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include "events/Iniala.h"
+#include "measurements/CompletenessView.h"
 #include "link/IniFile.h"
 #include "events/Period.h"
 #include "events/Ques_prn.h"
@@ -199,8 +200,20 @@ private slots:
         const uint8_t s[6] = {21, 3, 3, 10, 20, 30}, e[6] = {21, 3, 6, 10, 20, 30};
         ArchiveFileHeader h = BuildArchiveHeader(kArchAla, image, 5, {26, 1, 1, 0, 0, 0}, s, e, 4);
         const QString folder = dir->path();
-        TFormAla v(DiagnosticViewFromRecords(0, h, recs.data(), 1000, image), folder);
+        DiagnosticView fetched = DiagnosticViewFromRecords(0, h, recs.data(), 1000, image);
+        fetched.requested = 6;  // the last two of the indexes asked for did not come
+        TFormAla v(std::move(fetched), folder);
         v.show();
+        QCOMPARE(v.completenessLine()->text(),
+                 QStringLiteral("Полнота данных: ожидалось 6, получено 4, недостоверных 2, пропусков 1 (записей 2)"));
+        QString gapRow;
+        OnDialogLong<TFormCompleteness>([&](TFormCompleteness* c) {
+            gapRow = c->model()->Cell(0, 0) + " " + c->model()->Cell(0, 1) + " " + c->model()->Cell(0, 2);
+            c->exitButton()->click();
+        });
+        for (QPushButton* b : v.findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("Полнота данных")) b->click();
+        QCOMPARE(gapRow, QStringLiteral("Пропуск 1004 1005"));
         QCOMPARE(v.windowTitle(), QStringLiteral("Диагностические сообщения с индексами от 1000 до 1003"));
         QCOMPARE(v.width(), 1092);
         QCOMPARE(v.model()->rowCount(), 4);
