@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <cmath>
+#include <cstdint>
 
 #include "events/ArchiveView.h"
 #include "link/IniFile.h"
@@ -43,9 +44,19 @@ const QColor kColours[] = {QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c), Q
                            QColor(0x8c, 0x56, 0x4b), QColor(0x17, 0xbe, 0xcf), QColor(0x7f, 0x7f, 0x7f),
                            QColor(0xbc, 0xbd, 0x22), QColor(0xe3, 0x77, 0xc2)};
 
+// A local moment (seconds of the controller's calendar) as the chart's milliseconds
+// since the epoch. The zone is asked once per local hour: every question reads the
+// zone file again, and a trend has a point per record and parameter.
 qint64 Msecs(int64_t seconds) {
-    const PackedDateTime p = ToPacked(double(seconds) / 86400.0);
-    return QDateTime(QDate(2000 + p[0], p[1], p[2]), QTime(p[3], p[4], p[5])).toMSecsSinceEpoch();
+    static int64_t cachedHour = INT64_MIN;
+    static qint64 hourMs = 0;
+    const int64_t hour = seconds / 3600 - (seconds % 3600 < 0);
+    if (hour != cachedHour) {
+        const PackedDateTime p = ToPacked(double(hour * 3600) / 86400.0);
+        hourMs = QDateTime(QDate(2000 + p[0], p[1], p[2]), QTime(p[3], p[4], p[5])).toMSecsSinceEpoch();
+        cachedHour = hour;
+    }
+    return hourMs + (seconds - hour * 3600) * 1000;
 }
 
 }  // namespace

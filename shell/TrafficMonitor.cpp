@@ -31,6 +31,7 @@ TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(pa
         r.bytes = [this] { return Text(); };
         SaveToFile(r);
     });
+    Anchor();
     timer_ = new QTimer(this);
     timer_->setInterval(kTakeEveryMs);
     connect(timer_, &QTimer::timeout, this, &TFormMonitor::TakeQueued);
@@ -39,9 +40,17 @@ TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(pa
     resize(900, 420);
 }
 
+void TFormMonitor::Anchor() {
+    anchorNs_ = box_.clock->MonotonicNs();
+    anchorMsOfDay_ = QTime::currentTime().msecsSinceStartOfDay();
+}
+
 void TFormMonitor::OnExchangeEvent(const ExchangeEvent& e) {
     Line l;
-    l.msOfDay = QTime::currentTime().msecsSinceStartOfDay();
+    // The time of day from the engine's own stamp: asking for the local time here
+    // would read the zone file once per event.
+    constexpr int64_t kDayMs = 86'400'000;
+    l.msOfDay = int(((anchorMsOfDay_ + (e.monotonicNs - anchorNs_) / 1'000'000) % kDayMs + kDayMs) % kDayMs);
     l.request = e.kind == ExchangeEvent::kRequest;
     l.command = e.command;
     l.attempt = e.attempt;
@@ -66,6 +75,7 @@ std::string TFormMonitor::Cell(const Line& l, int column) {
 }
 
 void TFormMonitor::TakeQueued() {
+    Anchor();
     if (paused_ || queued_.empty()) return;
     for (Line& l : queued_) lines_.push_back(std::move(l));
     queued_.clear();

@@ -51,6 +51,8 @@ private:
         std::string error;  // the outcome's text (failures only)
     };
     static std::string Cell(const Line& l, int column);
+    // The local time of day at a moment of the engine's monotonic clock.
+    void Anchor();
     void TogglePause();
     void Clear();
     void Refill();
@@ -59,6 +61,8 @@ private:
     std::deque<Line> lines_;
     std::deque<Line> queued_;
     bool paused_ = false;
+    int64_t anchorNs_ = 0;
+    int64_t anchorMsOfDay_ = 0;
     QTimer* timer_;
     QPushButton* pause_;
     QPushButton* clear_;

@@ -92,6 +92,11 @@ private slots:
             QCOMPARE(r[6], e.text);
         }
         QVERIFY(Row(m, 1)[4].contains(QStringLiteral("33 01")));
+        // The time of day comes from the engine's stamp: now, give or take the test's pauses.
+        const QTime at = QTime::fromString(Row(m, 3)[0], QStringLiteral("HH:mm:ss.zzz"));
+        QVERIFY2(at.isValid(), qPrintable(Row(m, 3)[0]));
+        const int apart = std::abs(QTime::currentTime().msecsSinceStartOfDay() - at.msecsSinceStartOfDay());
+        QVERIFY2(std::min(apart, 86'400'000 - apart) < 5000, qPrintable(Row(m, 3)[0]));
 
         // Paused: nothing new is shown until it goes on.
         m.pauseButton()->click();
