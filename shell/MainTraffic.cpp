@@ -53,24 +53,27 @@ void TrafficTools::ToggleCapture(QAction* item) {
     if (item) item->setChecked(true);
 }
 
-void TrafficTools::StopCapture(QAction* item) {
+// Stops recording and writes the file; false (and the error shown) when it could not be written.
+bool TrafficTools::SaveCapture() {
     observers_.Remove(recorder_.get());
     const bool ok = recorder_->Save(capturePath_.toStdString());
     recorder_.reset();
+    if (!ok)
+        ShowMessageBox(kMsgError, QStringLiteral("Ошибка открытия файла"), QFileInfo(capturePath_).fileName(), &main_);
+    return ok;
+}
+
+void TrafficTools::StopCapture(QAction* item) {
+    const bool ok = SaveCapture();
     if (item) item->setChecked(false);
-    const QString name = QFileInfo(capturePath_).fileName();
     if (ok)
-        ShowMessageBox(kMsgPlain, QStringLiteral("Обмен записан в файле %1.").arg(name), QString(), &main_);
-    else
-        ShowMessageBox(kMsgError, QStringLiteral("Ошибка открытия файла"), name, &main_);
+        ShowMessageBox(kMsgPlain, QStringLiteral("Обмен записан в файле %1.").arg(QFileInfo(capturePath_).fileName()),
+                       QString(), &main_);
 }
 
 void TrafficTools::Finish() {
-    if (recorder_) {
-        observers_.Remove(recorder_.get());
-        recorder_->Save(capturePath_.toStdString());
-        recorder_.reset();
-    }
+    // A file that cannot be written is said before the window goes; a written one is not.
+    if (recorder_) SaveCapture();
     if (monitor_) monitor_->close();
 }
 

@@ -27,7 +27,8 @@ public:
     // "Записывать обмен в файл": asks for the file and starts recording, or stops
     // and writes the file.
     void ToggleCapture(QAction* item);
-    // At the window's close: writes a running capture and closes the monitor.
+    // At the window's close: writes a running capture (saying so only when it
+    // cannot be written) and closes the monitor.
     void Finish();
 
     TFormMonitor* monitor() const { return monitor_; }
@@ -36,6 +37,7 @@ public:
 
 private:
     void StopCapture(QAction* item);
+    bool SaveCapture();
 
     TFormMain& main_;
     ExchangeFanOut observers_;

@@ -3,6 +3,7 @@
 // pause, clear, the 10,000-line limit and its saved text; and the main window's
 // "Записывать обмен в файл", whose file reads back as a capture.
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -183,7 +184,23 @@ private slots:
         QVERIFY(log.exchanges[0].reply.size() > 8);
         w.traffic()->monitor()->TakeQueued();
         QCOMPARE(w.traffic()->monitor()->model()->rowCount(), 2);
+
+        // A capture whose folder is gone by the time the window closes: said, not lost silently.
+        QVERIFY(QDir(home.path()).mkdir("gone"));
+        zultest::OnDialog<QFileDialog>([&](QFileDialog* d) { zultest::ChooseFile(d, home.path() + "/gone/late"); });
+        w.menuItem("NCapture")->trigger();
+        QVERIFY(w.traffic()->capturing());
+        QVERIFY(QDir(home.path() + "/gone").removeRecursively());
+        said.clear();
+        QString name;
+        zultest::OnDialog<TFormMessage>([&](TFormMessage* b) {
+            said = b->lineLabel(0)->text();
+            name = b->lineLabel(1)->text();
+            b->closeButton()->click();
+        });
         w.close();
+        QCOMPARE(said, QStringLiteral("Ошибка открытия файла"));
+        QCOMPARE(name, QStringLiteral("late.cap"));
     }
 };
 
