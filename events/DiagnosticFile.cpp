@@ -30,8 +30,14 @@ std::string DiagnosticView::Caption() const {
 }
 
 CompletenessReport DiagnosticView::Completeness() const {
+    // A bad record's row holds only the mark in its date cell; a zero after it ends the text.
+    const TextField date = kDiagnosticFields[0];
+    const size_t mark = std::strlen(kBadRecordMark);
     uint32_t invalid = 0;
-    for (uint32_t i = 0; i < present; ++i) invalid += !Row(i).valid;
+    for (uint32_t i = 0; i < present; ++i) {
+        const uint8_t* cell = textRows.data() + size_t(i) * kDiagnosticTextRowSize + date.offset;
+        invalid += std::memcmp(cell, kBadRecordMark, mark) == 0 && cell[mark] == 0;
+    }
     return CheckEventCompleteness(mode, firstIndex, requested, RowCount(), present, invalid);
 }
 
