@@ -61,7 +61,8 @@ const char* const kUsage =
     "  --password TEXT        write password for write-type commands (up to 12 characters)\n"
     "  --trace                print every request and reply (time, hex bytes, outcome) on stderr\n"
     "  --capture FILE         record every exchange of the command in FILE (even when it\n"
-    "                         fails), for \"qrtsim --replay FILE\"\n"
+    "                         fails; the file grows as the exchanges go, so a killed\n"
+    "                         command leaves what it did), for \"qrtsim --replay FILE\"\n"
     "\n"
     "Commands:\n"
     "  identify               read table 0 and print its fields, one \"name: value\" line each\n"
@@ -378,7 +379,11 @@ int RunZul(int argc, char** argv) {
     Qrtbox box(uint8_t(o.address));
     TerminalUi ui;
     Tracer tracer(box);
-    ExchangeRecorder recorder(box);
+    ExchangeRecorder recorder(box, o.capture);
+    if (!recorder.journalOk()) {
+        std::fprintf(stderr, "zul: cannot write the capture %s\n", o.capture.c_str());
+        return kExitLink;
+    }
     ExchangeFanOut observers;
     if (o.trace) observers.Add(&tracer);
     if (!o.capture.empty()) observers.Add(&recorder);

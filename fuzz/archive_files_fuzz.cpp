@@ -43,11 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TableImage image;  // no controller: chromatograph type 0
     if (kind == 0) {
         DiagnosticView v;
-        if (ReadDiagnosticFile(path, image, v) == ArchiveFileStatus::kOk) FUZZ_CHECK(!DiagnosticShowText(v).empty());
+        if (ReadDiagnosticFile(path, image, v) == ArchiveFileStatus::kOk) {
+            FUZZ_CHECK(!DiagnosticShowText(v).empty());
+            const CompletenessReport r = v.Completeness();
+            FUZZ_CHECK(r.received == v.present && r.invalid <= r.received);
+        }
     } else if (kind == 1) {
         InterventionView v;
-        if (ReadInterventionFile(path, image, v) == ArchiveFileStatus::kOk)
+        if (ReadInterventionFile(path, image, v) == ArchiveFileStatus::kOk) {
             FUZZ_CHECK(!InterventionShowText(v).empty());
+            const CompletenessReport r = v.Completeness();
+            FUZZ_CHECK(r.received == v.rows.size() && r.invalid <= r.received);
+        }
     } else {
         Records(ChromTableKind(kind - 2), path, image);
     }

@@ -1,6 +1,10 @@
 #include "link/ExchangeCapture.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -79,15 +83,42 @@ std::string CaptureLine(const ExchangeEvent& e, int64_t sinceNs, const std::stri
     return line;
 }
 
-ExchangeRecorder::ExchangeRecorder(const Qrtbox& box) : box_(box) {
+ExchangeRecorder::ExchangeRecorder(const Qrtbox& box, const std::string& journal) : box_(box) {
     text_ = std::string(kCaptureFirstLine) + "\n";
+    if (journal.empty()) return;
+    journalFd_ = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    journalOk_ = journalFd_ >= 0;
+    Journal(text_);
+}
+
+ExchangeRecorder::~ExchangeRecorder() {
+    if (journalFd_ >= 0) ::close(journalFd_);
+}
+
+void ExchangeRecorder::Journal(const std::string& text) {
+    if (journalFd_ < 0) return;
+    // Straight to the kernel, unbuffered: what was written outlives the process.
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(journalFd_, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            journalOk_ = false;
+            ::close(journalFd_);
+            journalFd_ = -1;
+            return;
+        }
+        done += size_t(n);
+    }
 }
 
 void ExchangeRecorder::OnExchangeEvent(const ExchangeEvent& e) {
     if (startNs_ < 0) startNs_ = e.monotonicNs;
     const std::string outcome = e.kind == ExchangeEvent::kReply ? box_.Message(e.errorCode) : std::string();
+    const size_t from = text_.size();
     text_ += CaptureLine(e, e.monotonicNs - startNs_, e.errorCode ? outcome : std::string());
     text_ += '\n';
+    if (journalFd_ >= 0) Journal(text_.substr(from));
     if (e.kind == ExchangeEvent::kReply) ++replies_;
 }
 

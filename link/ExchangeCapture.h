@@ -18,10 +18,11 @@
 //
 //   ExchangeFanOut fan;                  // the engine has one observer: hang several on it
 //   box.observer = &fan;
-//   ExchangeRecorder rec(box);
+//   ExchangeRecorder rec(box, path);     // the file is created at once and grows line by line
+//   if (!rec.journalOk()) ...            // it could not be created
 //   fan.Add(&rec);
 //   ...
-//   rec.Save(path);                      // written atomically
+//   rec.Save(path);                      // the whole text, written atomically
 //
 //   CaptureLog log;
 //   std::string why;
@@ -64,17 +65,31 @@ std::string HexBytes(const uint8_t* p, int n);
 
 class ExchangeRecorder : public ExchangeObserver {
 public:
-    explicit ExchangeRecorder(const Qrtbox& box);
+    // With a `journal` path every line also goes to that file as it is recorded, so
+    // that a session cut short (the program killed or crashed) leaves what it
+    // recorded there; an empty path keeps the text in memory only.
+    explicit ExchangeRecorder(const Qrtbox& box, const std::string& journal = "");
+    ~ExchangeRecorder() override;
+    ExchangeRecorder(const ExchangeRecorder&) = delete;
+    ExchangeRecorder& operator=(const ExchangeRecorder&) = delete;
+
     void OnExchangeEvent(const ExchangeEvent& e) override;
     const std::string& text() const { return text_; }
     size_t exchanges() const { return replies_; }
+    // False when the journal asked for could not be created (or a line not written).
+    bool journalOk() const { return journalOk_; }
+    // The whole text written atomically to `path` (over the journal when it is the same file).
     bool Save(const std::string& path) const;
 
 private:
+    void Journal(const std::string& text);
+
     const Qrtbox& box_;
     int64_t startNs_ = -1;
     std::string text_;
     size_t replies_ = 0;
+    int journalFd_ = -1;
+    bool journalOk_ = true;
 };
 
 struct CapturedExchange {

@@ -48,7 +48,14 @@ void TrafficTools::ToggleCapture(QAction* item) {
         return;
     }
     capturePath_ = QString::fromStdString(WithExtension(dialog.selectedFiles().first().toStdString(), ".cap"));
-    recorder_ = std::make_unique<ExchangeRecorder>(*main_.qrtbox());
+    // The file grows with every exchange, so that a session cut short keeps what it recorded.
+    recorder_ = std::make_unique<ExchangeRecorder>(*main_.qrtbox(), capturePath_.toStdString());
+    if (!recorder_->journalOk()) {
+        recorder_.reset();
+        if (item) item->setChecked(false);
+        ShowMessageBox(kMsgError, QStringLiteral("Ошибка открытия файла"), QFileInfo(capturePath_).fileName(), &main_);
+        return;
+    }
     observers_.Add(recorder_.get());
     if (item) item->setChecked(true);
 }

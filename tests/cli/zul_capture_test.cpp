@@ -8,8 +8,10 @@
 
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 #include "cli/Process.h"
+#include "link/ExchangeCapture.h"
 #include "link/IniFile.h"
 #include "sim/Qrtsim.h"
 #include "sim/SimTime.h"
@@ -85,6 +87,49 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
     EXPECT_EQ(end.status, 0);
     EXPECT_TRUE(std::regex_search(end.err, std::regex(": [1-9][0-9]* requests answered from the capture, 1 not in it")))
         << end.err;
+}
+
+// A session killed while it waits for a reply leaves every exchange before it in the
+// capture: the file grows line by line, not only when the command ends.
+TEST_F(ZulCapture, KilledSessionKeepsWhatItRecorded) {
+    sim::SimSettings s;
+    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
+    s.rate = 0;
+    sim::Qrtsim controller(s);
+    ASSERT_TRUE(controller.StartTcp());
+    sim::Faults f;
+    f.silence.command = 8;
+    f.silence.skip = 3;
+    f.silence.times = -1;
+    controller.SetFaults(f);
+    const std::string capture = Path("killed.cap");
+    std::vector<std::string> link = Link(controller.tcpPort());
+    link.back() = "60000";  // the reply timeout: the command waits until it is killed
+    Process p(ZUL_BIN, With(With(link, {"--capture", capture}),
+                            {"archive", "meas", "--period", "2024-03-15 00:00:00", "2024-03-15 11:00:00"}));
+    const auto requestsOf8 = [&] {  // request lines of command 8 in the file now
+        std::istringstream lines(ReadWholeFile(capture));
+        size_t n = 0;
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream words(line);
+            std::string kind, ms, command;
+            words >> kind >> ms >> command;
+            n += kind == ">" && command == "8";
+        }
+        return n;
+    };
+    for (int i = 0; i < 3000 && requestsOf8() < 4; ++i) ::usleep(10000);
+    ASSERT_EQ(requestsOf8(), 4u) << ReadWholeFile(capture);
+    p.Signal(SIGKILL);
+    EXPECT_EQ(p.Wait(10000).status, 128 + SIGKILL);
+    const std::string text = ReadWholeFile(capture);
+    EXPECT_EQ(text.rfind("zul-qrt510 capture 1\n> ", 0), 0u);
+    // Three answered reads of command 8 and the fourth request that got no answer.
+    EXPECT_NE(text.find(" 8 1 0 "), std::string::npos) << text;
+    CaptureLog log;
+    std::string why;
+    EXPECT_FALSE(ParseCapture(text, log, why));
+    EXPECT_NE(why.find("the request has no reply"), std::string::npos) << why;
 }
 
 TEST_F(ZulCapture, DamagedCapturesAreRefusedWithTheLine) {
