@@ -130,6 +130,11 @@ TEST_F(ZulCapture, KilledSessionKeepsWhatItRecorded) {
     std::string why;
     EXPECT_FALSE(ParseCapture(text, log, why));
     EXPECT_NE(why.find("the request has no reply"), std::string::npos) << why;
+
+    // A capture that cannot be created is said before anything is sent.
+    const RunResult r = RunProgram(ZUL_BIN, With(With(link, {"--capture", Path("no/such/dir.cap")}), {"identify"}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "zul: cannot write the capture " + Path("no/such/dir.cap") + "\n");
 }
 
 TEST_F(ZulCapture, DamagedCapturesAreRefusedWithTheLine) {
