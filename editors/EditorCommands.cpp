@@ -236,9 +236,11 @@ void EditFlowComputers(EditorHost& h) {
     EditFlow flow(h.io, h.bar);
     TableImage& image = flow.image();
     if (!flow.Read({{9, 0, 1}})) return;
-    const int k = FlowCount(image);
+    // A controller without flow computers yet (k = 0) reads no records: the list
+    // starts with one record of zeros, and the count it ends with is written.
+    const int k = std::min<int>(image.Byte(9, 0), kMaxFlowComputers);
     for (int t : {17, 18, 19, 20}) {
-        if (!flow.Read({{t, 0, k}})) return;
+        if (k > 0 && !flow.Read({{t, 0, k}})) return;
         flow.Keep(t);
     }
     FlowList list;

@@ -137,11 +137,10 @@ void TFormPrz::Poll() {
     if (ok) ShowState();
     io_.ui().ProcessEvents();
     if (!StillPolling()) return ReportPoll(ok);
-    if (ok) {
-        ok = PollLinks(io_);
-        if (ok) ShowLinks();
-    }
-    ReportPoll(ok);
+    // The link boxes are read whether or not the state read succeeded.
+    const bool links = PollLinks(io_);
+    if (links) ShowLinks();
+    ReportPoll(ok && links);
 }
 
 void TFormPrz::ShowState() {

@@ -62,6 +62,28 @@ private slots:
         QCOMPARE(b.sim.TableBytes(18)[2], 3);  // beyond the count: as it was
     }
 
+    void noComputersYetStartsFromOneRecordOfZeros() {
+        EditorBench b;
+        QVERIFY(b.connected);
+        QVERIFY(b.sim.SetByte(9, 0, 0));
+        int rows = 0;
+        zultest::OnDialog<TFormFlouList>([&rows](TFormFlouList* d) {
+            rows = d->Grid->rowCount();
+            zultest::OnDialog<TFormFlouPar>([](TFormFlouPar* p) {  // the zero record gets an address
+                p->CbAddress->setEditText("7");
+                p->BtnAccept->click();
+            });
+            d->BtnChange->click();
+            d->BtnWrite->click();
+        });
+        EditFlowComputers(b.host);
+        QCOMPARE(rows, 1);
+        QVERIFY(!b.writes.runs.empty());
+        QCOMPARE(b.writes.runs.front(), (EditorBench::Runs::value_type{9, 0, 1}));  // the count it ends with
+        QCOMPARE(b.sim.Field(9, 0), std::vector<uint8_t>{1});
+        QCOMPARE(b.sim.Field(18, 0), std::vector<uint8_t>{7});
+    }
+
     void aPasswordIsWrittenOnlyWhenEntered() {
         EditorBench b;
         QVERIFY(b.connected);
