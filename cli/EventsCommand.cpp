@@ -132,6 +132,8 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
         ui.ShowMessageBox(kMsgError, "Ошибка открытия файла", "");
         return kFail;
     }
+    // Stopped by Ctrl+C: the window says nothing after Esc, the command line says the read is short.
+    if (r.end == ReadEnd::kStopped) ui.ShowMessageBox(kMsgPlain, EventTitle(archive), "прочитаны не полностью");
     return r.end == ReadEnd::kFailed || r.end == ReadEnd::kStopped ? kFail : kOk;
 }
 

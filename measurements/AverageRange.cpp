@@ -6,6 +6,7 @@
 #include "shell/UserInterface.h"
 #include "tables/Conffun.h"
 #include "tables/Dtfun.h"
+#include "tables/Stringi.h"
 #include "tables/TableImage.h"
 
 namespace zul {
@@ -17,13 +18,15 @@ constexpr uint8_t kEmptyArchive[6] = {1, 1, 1, 0, 0, 0};
 int Width(int unit) { return unit == kUnitHour ? 4 : 3; }
 
 void ShowBadDate(UserInterface& ui, const uint8_t* p) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Прочитанные параметры даты и времени (%02d.%02d.%02d %02d:%02d:%02d)", p[2], p[1],
-                  p[0], p[3], p[4], p[5]);
-    ui.ShowMessageBox(kMsgPlain, text, "не соответствуют допустимым значениям");
+    ui.ShowMessageBox(kMsgPlain, BadDateLine(p), "не соответствуют допустимым значениям");
 }
 
 }  // namespace
+
+std::string BadDateLine(const uint8_t* p) {
+    return Sprintf("Прочитанные параметры даты и времени (%02d.%02d.%02d %02d:%02d:%02d)", p[2], p[1], p[0], p[3],
+                   p[4], p[5]);
+}
 
 RangeOutcome ComputeAvailableRange(uint8_t* field, const uint8_t* clock, int contractHour, int unit,
                                    AvailableRange& range) {

@@ -6,6 +6,7 @@
 // the buffers below are 5 bytes so that the calendar helpers may use them.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace zul {
 
@@ -30,6 +31,10 @@ enum RangeOutcome {
 // contract hour. `field` is changed only by clearing the flag.
 RangeOutcome ComputeAvailableRange(uint8_t* field, const uint8_t* clock, int contractHour, int unit,
                                    AvailableRange& range);
+
+// "Прочитанные параметры даты и времени (DD.MM.YY hh:mm:ss)": the first line of
+// the message about a table-27 field or controller clock that is no date.
+std::string BadDateLine(const uint8_t* packed);
 
 // Reads table 27 (field 1 for hours, 2 for days), table 2 fields 0..7 and table 6
 // fields 0..11, and computes the range. Every failure has been shown to the user

@@ -55,7 +55,7 @@ ArchiveReadTexts ChromReadTexts(ChromTableKind kind) {
     // The averaged reads end silently on an empty first reply and ask before giving up.
     t.noRecordsText = averages ? "" : "Нет данных за указанный период";
     t.notReadKind = kMsgPlain;
-    t.errorPanel = 3;
+    t.errorPanel = 2;
     t.retryQuestion = averages;
     return t;
 }

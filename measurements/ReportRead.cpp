@@ -79,7 +79,7 @@ bool ReportFetch::ReadRange(int unit, uint8_t instrument, const uint8_t* start, 
     texts.title = title;
     texts.noRecordsText = "";
     texts.notReadKind = kMsgPlain;
-    texts.errorPanel = 3;
+    texts.errorPanel = 2;
     texts.partialLine = "не прочитаны";  // a report cannot use a part
     ArchiveReader reader(io_.box(), ui_, bar_);
     ArchiveReadResult r = reader.Read(req, texts, folder_ + "datafile.hdm");
@@ -101,7 +101,7 @@ bool ReportFetch::ReadOneDay(uint8_t instrument, const uint8_t* day, std::vector
     ArchiveReadTexts texts;
     texts.title = "Суточные данные из архива";
     texts.notReadKind = kMsgPlain;
-    texts.errorPanel = 3;
+    texts.errorPanel = 2;
     texts.notReadLine = texts.partialLine = std::string(what) + " не прочитаны";
     ArchiveReader reader(io_.box(), ui_, bar_);
     ArchiveReadResult r = reader.Read(req, texts, folder_ + "datafile.hdm");

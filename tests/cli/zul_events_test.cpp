@@ -3,6 +3,9 @@
 // statuses of the failure cases.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -167,6 +170,25 @@ TEST_F(ZulEvents, ReadEndingEarlyKeepsWhatArrived) {
     EXPECT_NE(r.err.find("expected: 30\nreceived: 11\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("gaps: 1\n" + gap), std::string::npos) << r.err;
     EXPECT_EQ(ReadWholeFile(out).size(), 905u + 11u * 300u);
+}
+
+TEST_F(ZulEvents, CtrlCStopsTheReadAndSaysItIsShort) {
+    sim::Faults f;
+    f.answerDelayMs = 150;
+    sim->SetFaults(f);
+    const std::string out = dir + "stopped.ala", capture = dir + "stopped.cap";
+    setenv("ZUL_HOME", dir.c_str(), 1);
+    Process p(ZUL_BIN, {"--tcp", tcp, "--send-pause-ms", "0", "--reply-timeout-ms", "3000", "--capture", capture,
+                        "events", "diag", "--last", "100", "-o", out});
+    // Interrupted once the first records have come (a reply to command 7 is in the capture).
+    for (int i = 0; i < 3000 && ReadWholeFile(capture).find(" 7 1 0 ") == std::string::npos; ++i) ::usleep(10000);
+    p.Signal(SIGINT);
+    const RunResult& r = p.Wait(30000);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Диагностические сообщения прочитаны не полностью"), std::string::npos) << r.err;
+    const size_t rows = (ReadWholeFile(out).size() - 905) / 300;
+    EXPECT_GE(rows, 11u);
+    EXPECT_LT(rows, 100u);
 }
 
 TEST_F(ZulEvents, ArchiveErrorIsReportedAndTheDataKept) {

@@ -60,6 +60,8 @@ TEST(AverageRange, EveryRule) {
         EXPECT_EQ(latest, c.latest) << c.what;
         EXPECT_EQ(field[5] & 0x80, 0) << c.what;
     }
+    const uint8_t month13[6] = {24, 13, 1, 10, 0, 0};  // the whole line, date and all
+    EXPECT_EQ(BadDateLine(month13), "Прочитанные параметры даты и времени (01.13.24 10:00:00)");
 }
 
 TEST(AverageRange, ShortDateChoicesAndChecks) {
