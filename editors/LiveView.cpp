@@ -19,6 +19,7 @@ const char* const kResumeText = "Обновлять данные";
 TLiveView::TLiveView(TableIo& io, StatusBar* bar, int periodMs, bool oneShot, QWidget* parent)
     : QDialog(parent), io_(io), bar_(bar), timer_(new QTimer(this)), oneShot_(oneShot) {
     setModal(true);
+    setProperty(kKeepsInputDuringExchange, true);  // its buttons wait for the poll (WhenIdle)
     timer_->setObjectName("TimerPoll");
     timer_->setInterval(periodMs);
     timer_->setSingleShot(oneShot);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QWidget>
 
@@ -15,6 +16,43 @@
 #include "shell/MessageBox.h"
 
 namespace zul {
+
+class ExchangeInputGuard : public QObject {
+public:
+    QPointer<QWidget> modalAtStart;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
+            break;
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ContextMenu:
+            break;
+        default:
+            return false;
+        }
+        // Events to Qt's native windows go on to their widgets, which are judged here.
+        if (watched->isWindowType()) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        QWidget* top = widget ? widget->window() : QApplication::activeWindow();  // shortcuts go to actions
+        if (!top) return true;
+        if (top->property(kKeepsInputDuringExchange).toBool()) return false;
+        QWidget* modal = QApplication::activeModalWidget();
+        return !(modal && modal != modalAtStart && top == modal);
+    }
+};
+
+QtUserInterface::QtUserInterface(QWidget* window, EscHook* hook)
+    : window_(window), hook_(hook), guard_(new ExchangeInputGuard) {}
+
+QtUserInterface::~QtUserInterface() { delete guard_; }
 
 bool QtUserInterface::ShowMessageBox(int kind, const std::string& line1, const std::string& line2) {
     QWidget* parent = window_ && window_->isEnabled() ? window_.data() : nullptr;
@@ -24,9 +62,12 @@ bool QtUserInterface::ShowMessageBox(int kind, const std::string& line1, const s
 }
 
 void QtUserInterface::ProcessEvents() {
-    ++depth_;
+    if (depth_++ == 0 && qApp) {
+        guard_->modalAtStart = QApplication::activeModalWidget();
+        qApp->installEventFilter(guard_);
+    }
     QCoreApplication::processEvents();
-    --depth_;
+    if (--depth_ == 0 && qApp) qApp->removeEventFilter(guard_);
 }
 
 bool QtUserInterface::StopRequested() const { return hook_ && hook_->stopRequest; }

@@ -14,10 +14,21 @@ namespace zul {
 
 class EscHook;
 
+// While the core waits inside an exchange, Qt's events are processed so that the
+// windows repaint and Esc reaches the read and dialling loops; the user's clicks
+// and keys are held back, since a command started from one would run its own
+// exchange on the engine that is still waiting. A window whose actions wait for the
+// exchange to end (the live views, the traffic monitor) sets this property to true
+// and keeps its input; so does a modal window opened meanwhile.
+constexpr const char* kKeepsInputDuringExchange = "zulKeepsInputDuringExchange";
+class ExchangeInputGuard;
+
 class QtUserInterface : public UserInterface {
 public:
-    explicit QtUserInterface(QWidget* window = nullptr, EscHook* hook = nullptr)
-        : window_(window), hook_(hook) {}
+    explicit QtUserInterface(QWidget* window = nullptr, EscHook* hook = nullptr);
+    ~QtUserInterface() override;
+    QtUserInterface(const QtUserInterface&) = delete;
+    QtUserInterface& operator=(const QtUserInterface&) = delete;
 
     bool ShowMessageBox(int kind, const std::string& line1, const std::string& line2) override;
     void ProcessEvents() override;
@@ -52,6 +63,7 @@ private:
     QPointer<QProgressBar> progress_;
     int depth_ = 0;
     int busy_ = 0;
+    ExchangeInputGuard* guard_;
 };
 
 }  // namespace zul

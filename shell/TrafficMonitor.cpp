@@ -7,6 +7,7 @@
 
 #include "link/ExchangeCapture.h"
 #include "shell/Folders.h"
+#include "shell/QtUserInterface.h"
 
 namespace zul {
 
@@ -16,6 +17,7 @@ constexpr int kTakeEveryMs = 250;
 
 TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(parent), box_(box) {
     setModal(false);
+    setProperty(kKeepsInputDuringExchange, true);  // pause, clear and save touch no controller
     setWindowTitle(QStringLiteral("Монитор обмена"));
     pause_ = AddButton(QStringLiteral("Пауза"));
     clear_ = AddButton(QStringLiteral("Очистить"));

@@ -3,6 +3,7 @@
 // pause, clear, the 10,000-line limit and its saved text; and the main window's
 // "Записывать обмен в файл", whose file reads back as a capture.
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -14,7 +15,9 @@
 #include "link/ExchangeCapture.h"
 #include "link/TcpSocket.h"
 #include "shell/Main.h"
+#include "shell/EscHook.h"
 #include "shell/MainTraffic.h"
+#include "shell/QtUserInterface.h"
 #include "shell/MessageBox.h"
 #include "shell/TrafficMonitor.h"
 #include "sim/Qrtsim.h"
@@ -131,6 +134,52 @@ private slots:
         QCOMPARE(text, QByteArray::fromStdString(m.Text()));
         QCOMPARE(text.count('\n'), 10000);
         QVERIFY(text.endsWith("\t>\t" + QByteArray::number(10050 % 250) + "\t10050\tCC 01\t\t\n"));
+        if (box.sock > 0) TcpClose(box.sock);
+    }
+
+    // While an exchange waits, clicks and keys are held back from the windows (a
+    // command started there would use the engine that is still waiting); Esc goes
+    // through, and the monitor, which keeps its input, gets its click.
+    void inputHeldBackWhileAnExchangeWaits() {
+        sim::Qrtsim controller;
+        QVERIFY(controller.StartTcp());
+        sim::Faults f;
+        f.answerDelayMs = 400;
+        controller.SetFaults(f);
+        Qrtbox box;
+        Connect(box, controller);
+        box.replyTimeoutMs = 3000;
+        QtUserInterface ui;
+        box.ui = &ui;
+        EscHook hook;
+        qApp->installEventFilter(&hook);
+        hook.BeginRead();
+        QDialog editor;
+        auto* button = new QPushButton(QStringLiteral("Записать"), &editor);
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
+        editor.show();
+        TFormMonitor monitor(box);
+        monitor.show();
+        bool inside = false;
+        QTimer::singleShot(100, [&] {
+            inside = ui.InsideProcessEvents();
+            QTest::mouseClick(button, Qt::LeftButton);
+            QTest::mouseClick(monitor.pauseButton(), Qt::LeftButton);
+            QTest::keyClick(&editor, Qt::Key_Escape);
+        });
+        TableImage image;
+        NoUi quiet;
+        TableIo io(box, image, quiet);
+        const uint8_t table0[3] = {0, 0, 18};
+        QVERIFY(io.ReadFields(table0, nullptr, false));
+        QVERIFY(inside);
+        QCOMPARE(clicks, 0);
+        QCOMPARE(monitor.pauseButton()->text(), QStringLiteral("Продолжить"));
+        QVERIFY(hook.stopRequest);
+        QTest::mouseClick(button, Qt::LeftButton);  // no exchange: as usual
+        QCOMPARE(clicks, 1);
+        qApp->removeEventFilter(&hook);
         if (box.sock > 0) TcpClose(box.sock);
     }
 
