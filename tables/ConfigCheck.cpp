@@ -23,9 +23,13 @@ ConfigRefusal UserTableRules(const uint8_t* table4) {
     return {r.refused, r.line1, r.line2};
 }
 
-// Free entries (level 0) are blanked and every reserved byte cleared before the
-// rules look at the table, so leftovers of a removed user never count.
+// The count of makers is judged on the record as it came; then free entries (level
+// 0) are blanked and every reserved byte cleared before the other rules look at the
+// table, so leftovers of a removed user never count.
 ConfigRefusal CheckUserEntries(uint8_t* t4) {
+    int makers = 0;
+    for (int u = 0; u < kUserSlots; ++u) makers += t4[u * kUserRecordSize + kUserLevelOffset] == kLevelMaker;
+    if (makers != 1) return UserTableRules(t4);  // refused, the record untouched
     for (int u = 0; u < kUserSlots; ++u) {
         uint8_t* e = t4 + u * kUserRecordSize;
         e[5] = 0;
@@ -58,8 +62,8 @@ ConfigRefusal CheckConfiguration(ConfigurationRecord& r, bool withAccessTable, T
     Copy(r, image, {9});
     const int connected = r.TableAt(9)[0];
     if (t6[9]) {
-        // More flow computers than the tables hold cannot be written.
-        if (connected > kCfgFlowComputers) return Refuse("Неверно задано количество вычислителей РГ");
+        // Entries beyond the 16 the record holds have no address.
+        if (connected > kCfgFlowComputers) return Refuse("Неверно заданы адреса вычислителей РГ");
         for (int i = 0; i < connected; ++i)
             if (r.FlowEntry(i)[0] == 0) return Refuse("Неверно заданы адреса вычислителей РГ");
     }

@@ -344,7 +344,7 @@ TEST(ConfigCheck, RulesInOrder) {
          [](ConfigurationRecord& r) { r.TableAt(9)[0] = 3, r.FlowEntry(2)[0] = 0, r.TableAt(6)[9] = 0; }, true,
          nullptr, ""},
         {"more flow computers than a table holds", [](ConfigurationRecord& r) { r.TableAt(9)[0] = 17; }, true,
-         "Неверно задано количество вычислителей РГ", ""},
+         "Неверно заданы адреса вычислителей РГ", ""},
         {"sixteen flow computers",
          [](ConfigurationRecord& r) { r.TableAt(9)[0] = 16; }, true, nullptr, ""},
         // The user-entry rules, only when table 4 is to be written.
@@ -377,6 +377,15 @@ TEST(ConfigCheck, RulesInOrder) {
             EXPECT_TRUE(ui.shown.empty()) << c.what;
         }
     }
+    // Refused for its makers, the record keeps its free entries as they were: the
+    // correction that follows shows what the file holds.
+    ConfigurationRecord r = ValidRecord();
+    AddUser(r, 6, "SEC ", 1, "2222");
+    AddUser(r, 9, "GONE", 0, "3333");
+    TableImage image;
+    FakeUi ui;
+    EXPECT_FALSE(ValidateConfiguration(r, true, image, ui));
+    EXPECT_EQ(std::memcmp(r.TableAt(4) + 22 * 9, "GONE", 4), 0);
 }
 
 TEST(ConfigCheck, ImageFilledTableByTable) {
