@@ -107,6 +107,8 @@ ArchiveReadResult ArchiveReader::Read(ArchiveRequest& req, const ArchiveReadText
     }
     if (std::fclose(scratch.release()) != 0) writeFailed = true;
     if (bar_) bar_->SetPanelText(texts.errorPanel, "");
+    if (texts.holdFullMs > 0 && total > 0 && result.end != ReadEnd::kFailed)
+        ui_.HoldFullProgress(req.ProgressMax(), texts.holdFullMs);
     ui_.EndArchiveRead();
     if (total == 0) return result;
     if (writeFailed || !LoadRecordFile(scratchPath, size, total, result.records)) {

@@ -74,6 +74,9 @@ struct ArchiveReadTexts {
     // Line 2 after a failure once records have arrived (a report that cannot use a
     // part of its records says "не прочитаны").
     std::string partialLine = "прочитаны не полностью";
+    // Once records have arrived and the read did not fail, the wait window shows a full
+    // bar for this long before it closes (0: it closes at once).
+    int holdFullMs = 0;
 };
 
 enum class ReadEnd {

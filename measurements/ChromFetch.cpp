@@ -57,6 +57,7 @@ ArchiveReadTexts ChromReadTexts(ChromTableKind kind) {
     t.notReadKind = kMsgPlain;
     t.errorPanel = 2;
     t.retryQuestion = averages;
+    t.holdFullMs = averages ? 500 : 0;  // the full bar stays on screen a moment before the viewer
     return t;
 }
 

@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QWidget>
@@ -90,6 +92,18 @@ void QtUserInterface::SetProgress(int value, int max) {
     } else {
         progress_->setRange(0, max);
         progress_->setValue(std::clamp(value, 0, max));
+    }
+}
+
+void QtUserInterface::HoldFullProgress(int max, int ms) {
+    if (!progress_) return;
+    SetProgress(max, max);
+    // Shown, not slept through: the windows keep repainting meanwhile.
+    QElapsedTimer held;
+    held.start();
+    while (held.elapsed() < ms) {
+        ProcessEvents();
+        QThread::msleep(10);
     }
 }
 

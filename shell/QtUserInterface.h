@@ -35,6 +35,7 @@ public:
     bool StopRequested() const override;
     bool TakeEscPress() override;
     void SetProgress(int value, int max) override;
+    void HoldFullProgress(int max, int ms) override;
     void SetBusyCursor(bool busy) override;
     void ClearStopRequest() override;
     void BeginArchiveRead(int progressMax) override { if (beginRead) beginRead(progressMax); }

@@ -57,6 +57,8 @@ public:
     virtual bool TakeEscPress() { return false; }
     // Progress of a long operation; max 0 hides it.
     virtual void SetProgress(int /*value*/, int /*max*/) {}
+    // The wait window's bar set full and kept on screen for `ms` (a window's port only).
+    virtual void HoldFullProgress(int /*max*/, int /*ms*/) {}
     // The hourglass while the core waits for the controller.
     virtual void SetBusyCursor(bool /*busy*/) {}
     // A file dialog for opening: `title`, starting `folder`, `filter` such as
