@@ -380,7 +380,7 @@ void TFormConn_Par::SearchClick() {
     engine_.baudRate = int32_t(d.speed);
     engine_.portNumber = d.port;
     engine_.linkKind = settings_.current.connectionKind;
-    engine_.portWaitSeconds = uint32_t(settings_.current.portWait);
+    engine_.portWaitSeconds = PortWaitSeconds(settings_.current.portWait);
     engine_.openPerExchange = 0;
     engine_.replyTimeoutMs = d.replyWaitSeconds * 1000;
     engine_.interByteTimeoutMs = d.interByteTimeoutMs;

@@ -329,8 +329,7 @@ void TFormConnect::ConnectClick() {
         return;
     }
     if (kind == kLinkPhone && !StoredSubscriberChosen()) {
-        settings_.link.phone.params.address = uint8_t(address);
-        NotAll();
+        NotAll();  // nothing stored: the refused address is not kept
         return;
     }
     ui_.SetBusyCursor(true);
@@ -359,7 +358,7 @@ bool TFormConnect::SetUpSerialLink(int kind, int address) {
     engine_.baudRate = int32_t(r.speed);
     engine_.portNumber = r.port;
     engine_.linkKind = uint8_t(kind);
-    engine_.portWaitSeconds = uint32_t(std::max(s.current.portWait, 0));
+    engine_.portWaitSeconds = PortWaitSeconds(s.current.portWait);
     engine_.openPerExchange = release ? 1 : 0;
     engine_.replyTimeoutMs = r.replyWaitSeconds * 1000;
     engine_.interByteTimeoutMs = r.interByteTimeoutMs;

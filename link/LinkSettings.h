@@ -89,6 +89,10 @@ struct CurrentSettings {
     bool operator==(const CurrentSettings&) const = default;
 };
 
+// The port wait handed to the engine: the dialog's range (1..20 s) bounds a value
+// edited into zul.ini too, so that a busy port is not retried for ever.
+inline uint32_t PortWaitSeconds(int32_t stored) { return uint32_t(std::clamp<int32_t>(stored, 0, 20)); }
+
 struct TelephoneSettings {
     LinkParams params{1, 1, 38400, 5, 1, 100, 6};
     TelephoneSubscriberList subscribers;

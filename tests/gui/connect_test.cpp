@@ -367,10 +367,13 @@ private slots:
             d->CBAbonent->setCurrentIndex(1);
         }
         ui.messages.clear();
+        const uint8_t storedAddress = settings->link.phone.params.address;
+        d->CBAdr->setEditText("77");
         d->ConnectClick();
         QCOMPARE(ui.messages, std::vector<std::string>{"2|Введены не все параметры|"});
         QVERIFY(!d->connected());
         QVERIFY(!engine->PortOpen());
+        QCOMPARE(settings->link.phone.params.address, storedAddress);  // a refused press stores nothing
     }
 
     void telephoneLineOpensThePortForTheModem() {
