@@ -31,7 +31,7 @@ int TcpConnect(const std::string& host, uint16_t port, int timeoutMs,
 int TcpConnectTo(const sockaddr_in& addr, int timeoutMs, const std::function<void()>& idle,
                  const std::function<bool()>& cancel) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (fd < 0) return -1;
+    if (fd < 0) return kTcpNoSocket;
     int flags = ::fcntl(fd, F_GETFL, 0);
     ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     int r = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);

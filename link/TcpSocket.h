@@ -14,6 +14,8 @@ namespace zul {
 int TcpConnect(const std::string& host, uint16_t port, int timeoutMs,
                const std::function<void()>& idle = {}, const std::function<bool()>& cancel = {});
 // The same for an address already made; one try, no retry after a refusal.
+// kTcpNoSocket when no socket could be made at all (no retry helps then).
+constexpr int kTcpNoSocket = -2;
 int TcpConnectTo(const sockaddr_in& address, int timeoutMs, const std::function<void()>& idle = {},
                  const std::function<bool()>& cancel = {});
 // Bytes waiting to be received, or -1.

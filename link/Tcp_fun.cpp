@@ -86,6 +86,12 @@ bool ConnectTcp(Qrtbox& box, EthernetSettings& settings, int address, UserInterf
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         fd = TcpConnectTo(addr, int(left), [&] { ui.ProcessEvents(); });
         if (fd >= 0) break;
+        if (fd == kTcpNoSocket) {
+            box.sock = 0;
+            ui.SetBusyCursor(false);
+            ui.ShowMessageBox(kMsgPlain, "Ошибка вызова socket", "");
+            return false;
+        }
         const auto pause = std::min(Clock::now() + std::chrono::milliseconds(50), deadline);
         while (Clock::now() < pause) {
             ui.ProcessEvents();
