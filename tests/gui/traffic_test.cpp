@@ -144,11 +144,11 @@ private slots:
         sim::Qrtsim controller;
         QVERIFY(controller.StartTcp());
         sim::Faults f;
-        f.answerDelayMs = 400;
+        f.answerDelayMs = 1500;  // the clicks below come well inside the wait, even on a loaded machine
         controller.SetFaults(f);
         Qrtbox box;
         Connect(box, controller);
-        box.replyTimeoutMs = 3000;
+        box.replyTimeoutMs = 5000;
         QtUserInterface ui;
         box.ui = &ui;
         EscHook hook;
