@@ -141,6 +141,13 @@ void Qrtbox::ClosePort() {
 }
 
 bool Qrtbox::Exchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter) {
+    ++exchanging_;
+    const bool ok = RunExchange(command, data, count, parameter);
+    --exchanging_;
+    return ok;
+}
+
+bool Qrtbox::RunExchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter) {
     if (abortRequest) {
         abortRequest = 0;
         errorCode = kErrAborted;

@@ -78,6 +78,10 @@ public:
     Qrtbox& operator=(const Qrtbox&) = delete;
 
     bool Exchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter);
+    // True from the start of Exchange to its return. The window's events are
+    // processed meanwhile; a window that would open a modal dialog then (holding the
+    // wait loop past its deadline) waits for this to turn false.
+    bool InExchange() const { return exchanging_ > 0; }
     bool SendReceive(int frameLength);
     bool OpenPort();
     // After OpenPort failed on a device this user may not open: what to do about it
@@ -123,6 +127,7 @@ public:
     ExchangeObserver* observer = nullptr;
 
 private:
+    bool RunExchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter);
     void ProcessEvents();
     bool Transmit(int n);
     int ReceiveSome(uint8_t* buf, int max, int waitMs);
@@ -136,6 +141,7 @@ private:
     int attempt_ = 0;
     int received_ = 0;  // bytes of the current attempt (for the observer)
     std::array<uint8_t, 1024> receivedLog_{};
+    int exchanging_ = 0;
 };
 
 }  // namespace zul

@@ -17,7 +17,7 @@ constexpr int kTakeEveryMs = 250;
 
 TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(parent), box_(box) {
     setModal(false);
-    setProperty(kKeepsInputDuringExchange, true);  // pause, clear and save touch no controller
+    setProperty(kKeepsInputDuringExchange, true);  // pause and clear touch no controller; save waits (below)
     setWindowTitle(QStringLiteral("Монитор обмена"));
     pause_ = AddButton(QStringLiteral("Пауза"));
     clear_ = AddButton(QStringLiteral("Очистить"));
@@ -25,13 +25,13 @@ TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(pa
     connect(pause_, &QPushButton::clicked, this, &TFormMonitor::TogglePause);
     connect(clear_, &QPushButton::clicked, this, &TFormMonitor::Clear);
     connect(save_, &QPushButton::clicked, this, [this] {
-        SaveFileRequest r;
-        r.folder = QString::fromStdString(WorkFolderPath(kFolderIni));
-        r.filter = QStringLiteral("Text (*.txt)|*.txt");
-        r.presetName = r.folder + "/exchange.txt";
-        r.extension = QStringLiteral(".txt");
-        r.bytes = [this] { return Text(); };
-        SaveToFile(r);
+        // A file dialog opened while an exchange waits would hold the engine's wait
+        // loop past its deadline: it opens once the reply is in.
+        if (box_.InExchange()) {
+            saveWaits_ = true;
+            return;
+        }
+        Save();
     });
     Anchor();
     timer_ = new QTimer(this);
@@ -42,12 +42,24 @@ TFormMonitor::TFormMonitor(const Qrtbox& box, QWidget* parent) : TArchiveView(pa
     resize(900, 420);
 }
 
+void TFormMonitor::Save() {
+    SaveFileRequest r;
+    r.folder = QString::fromStdString(WorkFolderPath(kFolderIni));
+    r.filter = QStringLiteral("Text (*.txt)|*.txt");
+    r.presetName = r.folder + "/exchange.txt";
+    r.extension = QStringLiteral(".txt");
+    r.bytes = [this] { return Text(); };
+    SaveToFile(r);
+}
+
 void TFormMonitor::Anchor() {
     anchorNs_ = box_.clock->MonotonicNs();
     anchorMsOfDay_ = QTime::currentTime().msecsSinceStartOfDay();
 }
 
 void TFormMonitor::OnExchangeEvent(const ExchangeEvent& e) {
+    if (saveWaits_ && e.kind == ExchangeEvent::kReply)
+        QTimer::singleShot(0, this, &TFormMonitor::SaveIfWaiting);  // after the exchange returns
     Line l;
     // The time of day from the engine's own stamp: asking for the local time here
     // would read the zone file once per event.
@@ -76,8 +88,15 @@ std::string TFormMonitor::Cell(const Line& l, int column) {
     }
 }
 
+void TFormMonitor::SaveIfWaiting() {
+    if (!saveWaits_ || box_.InExchange()) return;
+    saveWaits_ = false;
+    Save();
+}
+
 void TFormMonitor::TakeQueued() {
     Anchor();
+    SaveIfWaiting();
     if (paused_ || queued_.empty()) return;
     for (Line& l : queued_) lines_.push_back(std::move(l));
     queued_.clear();

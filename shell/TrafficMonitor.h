@@ -53,6 +53,9 @@ private:
     static std::string Cell(const Line& l, int column);
     // The local time of day at a moment of the engine's monotonic clock.
     void Anchor();
+    void Save();
+    // The save pressed during an exchange, once the engine is out of it.
+    void SaveIfWaiting();
     void TogglePause();
     void Clear();
     void Refill();
@@ -61,6 +64,7 @@ private:
     std::deque<Line> lines_;
     std::deque<Line> queued_;
     bool paused_ = false;
+    bool saveWaits_ = false;     // "Сохранить в файле" pressed during an exchange
     int64_t anchorNs_ = 0;
     int64_t anchorMsOfDay_ = 0;
     QTimer* timer_;

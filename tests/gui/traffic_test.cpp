@@ -139,7 +139,8 @@ private slots:
 
     // While an exchange waits, clicks and keys are held back from the windows (a
     // command started there would use the engine that is still waiting); Esc goes
-    // through, and the monitor, which keeps its input, gets its click.
+    // through, and the monitor, which keeps its input, gets its clicks: pause at
+    // once, save once the reply is in.
     void inputHeldBackWhileAnExchangeWaits() {
         sim::Qrtsim controller;
         QVERIFY(controller.StartTcp());
@@ -160,14 +161,26 @@ private slots:
         connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
         editor.show();
         TFormMonitor monitor(box);
+        ExchangeFanOut fan;
+        fan.Add(&monitor);
+        box.observer = &fan;
         monitor.show();
         bool inside = false;
         QTimer::singleShot(100, [&] {
             inside = ui.InsideProcessEvents();
             QTest::mouseClick(button, Qt::LeftButton);
             QTest::mouseClick(monitor.pauseButton(), Qt::LeftButton);
+            QTest::mouseClick(monitor.saveButton(), Qt::LeftButton);  // its file dialog waits for the reply
             QTest::keyClick(&editor, Qt::Key_Escape);
         });
+        QTemporaryDir dir;
+        const QString saved = dir.path() + "/lines.txt";
+        bool dialogInsideExchange = true;
+        zultest::OnDialog<QFileDialog>([&](QFileDialog* d) {
+            dialogInsideExchange = ui.InsideProcessEvents();
+            zultest::ChooseFile(d, saved);
+        });
+        zultest::OnDialog<TFormMessage>([](TFormMessage* b) { b->closeButton()->click(); });
         TableImage image;
         NoUi quiet;
         TableIo io(box, image, quiet);
@@ -177,6 +190,9 @@ private slots:
         QCOMPARE(clicks, 0);
         QCOMPARE(monitor.pauseButton()->text(), QStringLiteral("Продолжить"));
         QVERIFY(hook.stopRequest);
+        QTRY_VERIFY(QFile::exists(saved));
+        QVERIFY(!dialogInsideExchange);
+        box.observer = nullptr;
         QTest::mouseClick(button, Qt::LeftButton);  // no exchange: as usual
         QCOMPARE(clicks, 1);
         qApp->removeEventFilter(&hook);
