@@ -122,7 +122,7 @@ int ShowMoistMeasurementFile(const std::string& p, const TableImage& i) { return
 int ShowMoistHourlyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kMoistHourly); }
 int ShowMoistDailyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kMoistDaily); }
 
-int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
+int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly) {
     auto usage = [](const std::string& what) { return Usage("archive", kArchiveHelp, what); };
     if (args.empty()) return usage("meas, clb, hour or day expected");
     ChromTableKind kind;
@@ -159,6 +159,7 @@ int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string
         if (!ParseUnit(a1, unit, range.start) || !ParseUnit(a2, unit, range.end))
             return usage(unit == kUnitHour ? "hours as \"YYYY-MM-DD HH\"" : "days as \"YYYY-MM-DD\"");
     }
+    if (argumentsOnly) return 0;
 
     // What the window holds before an archive read: identity and the base tables.
     if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;

@@ -19,7 +19,8 @@ class TerminalUi;
 
 extern const char* const kArchiveHelp;
 extern const char* const kExportHelp;
-int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args);
+// With `argumentsOnly` the arguments are checked (usage: 2) and nothing else is done (0).
+int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly = false);
 int RunExportCommand(const std::vector<std::string>& args);
 // `zul show` of .mch, .hch, .dch, .clb, .mwm, .hwm and .dwm files.
 int ShowMeasurementFile(const std::string& path, const TableImage& image);

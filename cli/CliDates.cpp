@@ -15,7 +15,7 @@ bool ParseMoment(const std::string& text, CalDate& date, std::string& h, std::st
     int y, mo, d, hh, mm, ss;
     char tail;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &hh, &mm, &ss, &tail) != 6) return false;
-    if (!ValidDate(y, mo, d)) return false;
+    if (!ValidDate(y, mo, d) || hh < 0 || hh > 23 || mm < 0 || mm > 59 || ss < 0 || ss > 59) return false;
     date = CalDate{y, mo, d};
     h = std::to_string(hh), m = std::to_string(mm), s = std::to_string(ss);
     return true;

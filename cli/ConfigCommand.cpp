@@ -76,8 +76,11 @@ bool Identify(TableIo& io) {
 }
 
 int Save(const ConfigurationRecord& r, const std::string& output, UserInterface& ui) {
-    return WriteConfigurationFile(WithConfigurationExtension(output), r, ui, false) ? kExitOk : kExitFailed;
+    if (WriteConfigurationFile(WithConfigurationExtension(output), r, ui, false)) return kExitOk;
+    ui.ShowMessageBox(kMsgError, "Ошибка открытия файла", "");
+    return kExitFailed;
 }
+
 
 }  // namespace
 
@@ -94,7 +97,7 @@ const char* const kConfigHelp =
     "write  the tables of a configuration file into the controller (default all; the user\n"
     "       table, 4, goes first without credentials, as a restore of a damaged table does),\n"
     "       after the same check; a failed table stops the write, the tables before it stay\n"
-    "A name without extension gets \".cnf\".\n";
+    "A name after -o without extension gets \".cnf\".\n";
 
 std::string ConfigUsageError(const std::vector<std::string>& args) {
     ConfigArgs a;
@@ -121,6 +124,8 @@ int RunConfigCommand(TableIo* io, UserInterface& ui, const std::vector<std::stri
         return Save(record, a.output, ui);
     }
     if (a.what == "check") {
+        // A file refused as a file follows the general rule (two lines joined by a
+        // blank); the check's own refusal gives its lines each on its own line.
         if (!ReadConfigurationFile(a.file, record, ui)) return kExitFailed;
         TableImage image;
         const ConfigRefusal r = CheckConfiguration(record, true, image);

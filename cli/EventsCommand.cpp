@@ -48,7 +48,7 @@ bool ParseCount(const std::string& text, long& out) {
 
 }  // namespace
 
-int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
+int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly) {
     if (args.empty() || (args[0] != "diag" && args[0] != "interv")) return Usage("diag or interv expected");
     const EventArchive archive = args[0] == "diag" ? kEventsDiagnostic : kEventsIntervention;
     enum { kNone, kIndex, kLast, kPeriod } how = kNone;
@@ -76,6 +76,7 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
         (!ParseMoment(a1, period.startDate, period.startHour, period.startMinute, period.startSecond) ||
          !ParseMoment(a2, period.endDate, period.endHour, period.endMinute, period.endSecond)))
         return Usage("dates as \"YYYY-MM-DD HH:MM:SS\"");
+    if (argumentsOnly) return kOk;
 
     // What the window holds before an archive read: identity and the base tables.
     if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;

@@ -13,6 +13,7 @@ namespace zul::cli {
 class TerminalUi;
 
 extern const char* const kEventsHelp;
-int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args);
+// With `argumentsOnly` the arguments are checked (usage: 2) and nothing else is done (0).
+int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly = false);
 
 }  // namespace zul::cli

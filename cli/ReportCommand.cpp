@@ -50,7 +50,7 @@ bool ParseReportDate(const std::string& text, bool month, uint8_t* date) {
 
 }  // namespace
 
-int RunReportCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
+int RunReportCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly) {
     if (args.empty() || (args[0] != "day" && args[0] != "month")) return Usage("day or month expected");
     const bool month = args[0] == "month";
     uint8_t date[4] = {};
@@ -66,6 +66,7 @@ int RunReportCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
     if (!dated) return Usage(month ? "give the month as \"YYYY-MM\"" : "give the day as \"YYYY-MM-DD\"");
     if (object.empty()) return Usage("give --object NAME");
     if (out.empty()) return Usage("give -o BOOK.xlsx");
+    if (argumentsOnly) return 0;
 
     const char* name = month ? kMonthTemplate : kDayTemplate;
     const std::string templatePath = FindDataFile(name);

@@ -15,6 +15,7 @@ class TerminalUi;
 
 extern const char* const kReportHelp;
 
-int RunReportCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args);
+// With `argumentsOnly` the arguments are checked (usage: 2) and nothing else is done (0).
+int RunReportCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly = false);
 
 }  // namespace zul::cli

@@ -4,12 +4,15 @@
 
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/ArchiveCommand.h"
@@ -199,12 +202,25 @@ bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui) {
         box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : 5000);
         box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 300);
         box.tcpSendPauseMs = uint32_t(o.sendPauseMs);
-        box.sock = TcpConnect(host, uint16_t(port), int((o.connectWaitS >= 0 ? o.connectWaitS : 10) * 1000));
-        if (box.sock < 0) {
+        // As the window does: a refused connection is tried again until the connection wait has passed.
+        using Steady = std::chrono::steady_clock;
+        const auto deadline = Steady::now() + std::chrono::seconds(o.connectWaitS >= 0 ? o.connectWaitS : 10);
+        int fd = -1;
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now()).count();
+            fd = TcpConnect(host, uint16_t(port), int(std::max<long long>(left, 1)));
+            if (fd >= 0 || fd == kTcpNoSocket || Steady::now() >= deadline) break;
+            std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(std::chrono::milliseconds(50),
+                                                                           deadline - Steady::now()));
+        }
+        if (fd < 0) {
             box.sock = 0;
-            std::fprintf(stderr, "zul: no TCP connection to %s\n", o.tcp.c_str());
+            ui.ShowMessageBox(kMsgPlain,
+                              fd == kTcpNoSocket ? "Ошибка вызова socket" : "Превышено время ожидания соединения сервер/клиент",
+                              "");
             return false;
         }
+        box.sock = fd;
         return true;
     }
     const bool phone = !o.modem.empty();
@@ -365,6 +381,17 @@ int RunZul(int argc, char** argv) {
         if (!why.empty()) return Usage(why.c_str());
         TerminalUi offline;
         if (!ConfigNeedsLink(args)) return RunConfigCommand(nullptr, offline, args, {});
+    }
+    if (command == "events" || command == "archive" || command == "report") {
+        // Their usage is told before the controller is asked (status 2 even when it cannot be reached).
+        Qrtbox none;
+        TableImage image;
+        TerminalUi quiet;
+        TableIo io(none, image, quiet);
+        const int rc = command == "events"    ? RunEventsCommand(io, quiet, args, true)
+                       : command == "archive" ? RunArchiveCommand(io, quiet, args, true)
+                                              : RunReportCommand(io, quiet, args, true);
+        if (rc != 0) return rc;
     }
     if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
     if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");

@@ -65,7 +65,10 @@ protected:
 };
 
 TEST_F(ZulConfig, NewAndReadWriteFilesAnotherReaderUnderstands) {
-    RunResult r = Zul({"config", "new", "-o", dir + "/fresh"}, false);
+    RunResult r = Zul({"config", "new", "-o", dir + "/no/such/folder/x"}, false);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Ошибка открытия файла\n");  // a file that cannot be written is said
+    r = Zul({"config", "new", "-o", dir + "/fresh"}, false);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(PythonSummary(dir + "/fresh.cnf"), "4335 0 73 17 0xe4 32 Контроллер ЗУЛ_17\n");
 
