@@ -70,20 +70,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "open") == 0) return OpenFromDisk(argv[2]);
 
-    sim::SimSettings s;
-    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-    s.rate = 0;
-    sim::Qrtsim sim(s);
+    sim::Qrtsim sim(bench::StoppedSim());
     if (!sim.StartTcp()) return 1;
     test::FakeUi ui;
-    Qrtbox box(1);
-    bench::ConnectToSim(box, ui, sim);
-    TableImage image;
-    TableIo io(box, image, ui);
-    io.ReadWholeTable(14, nullptr);
-    io.ReadWholeTable(1, nullptr);
-    const auto dir = std::filesystem::temp_directory_path() / ("zul-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    bench::ArchiveSession session(ui, sim);
+    if (!session.ok) return 1;
+    Qrtbox& box = session.box;
+    TableImage& image = session.image;
+    TableIo& io = session.io;
+    const std::filesystem::path dir = bench::BenchFolder("zul-bench");
     ChromFetch fetch(io, ui, nullptr, SystemClock::Instance(), dir.string() + "/");
     const PackedDateTime start = {24, 1, 15, 12, 0, 0}, end = {24, 3, 15, 12, 0, 0};
 

@@ -34,23 +34,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "report_bench: no %s beside the build's programs\n", kMonthTemplate);
         return 1;
     }
-    sim::SimSettings s;
-    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-    s.rate = 0;
+    sim::SimSettings s = bench::StoppedSim();
     s.moistureMeter = true;
     sim::Qrtsim sim(s);
     if (!sim.StartTcp()) return 1;
     test::FakeUi ui;
-    Qrtbox box(1);
-    bench::ConnectToSim(box, ui, sim);
-    TableImage image;
-    TableIo io(box, image, ui);
-    io.ReadWholeTable(14, nullptr);
-    io.ReadWholeTable(1, nullptr);
+    bench::ArchiveSession session(ui, sim);
+    if (!session.ok) return 1;
+    Qrtbox& box = session.box;
+    TableImage& image = session.image;
+    TableIo& io = session.io;
     AvailableRange days;
     if (!ReadAvailableRange(io, kUnitDay, days)) return 1;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("zul-report-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = bench::BenchFolder("zul-report-bench");
     const uint8_t date[4] = {24, 2, 1, image.Byte(6, 6)};  // February 2024: 29 days
     std::vector<double> seconds;
     int monthDays = 0;

@@ -37,14 +37,9 @@ const char* const kExportHelp =
 
 namespace {
 
-constexpr int kOk = 0, kFail = 1, kUsage = 2;
+constexpr int kOk = 0, kFail = 1;
 const char* const kOrderQuestion = "Передаваемые контроллером данные не соответствуют";
 
-int Usage(const char* command, const char* help, const std::string& what) {
-    std::fprintf(stderr, "zul %s: %s\n", command, what.c_str());
-    std::fputs(help, stderr);
-    return kUsage;
-}
 
 // The terminal's port that answers the order question "Да" (--yes).
 class OrderAnswerUi : public UserInterface {
@@ -123,7 +118,7 @@ int ShowMoistHourlyFile(const std::string& p, const TableImage& i) { return Show
 int ShowMoistDailyFile(const std::string& p, const TableImage& i) { return ShowFile(p, i, kMoistDaily); }
 
 int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly) {
-    auto usage = [](const std::string& what) { return Usage("archive", kArchiveHelp, what); };
+    auto usage = [](const std::string& what) { return CommandUsage("archive", kArchiveHelp, what); };
     if (args.empty()) return usage("meas, clb, hour or day expected");
     ChromTableKind kind;
     if (args[0] == "meas") kind = kChromMeasurement;
@@ -201,7 +196,7 @@ int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string
 }
 
 int RunExportCommand(const std::vector<std::string>& args) {
-    auto usage = [](const std::string& what) { return Usage("export", kExportHelp, what); };
+    auto usage = [](const std::string& what) { return CommandUsage("export", kExportHelp, what); };
     if (args.size() == 1 && args[0] == "--help") {
         std::fputs(kExportHelp, stdout);
         return kOk;

@@ -32,13 +32,9 @@ const char* const kEventsHelp =
 
 namespace {
 
-constexpr int kOk = 0, kFail = 1, kUsage = 2;
+constexpr int kOk = 0, kFail = 1;
 
-int Usage(const char* what) {
-    std::fprintf(stderr, "zul events: %s\n", what);
-    std::fputs(kEventsHelp, stderr);
-    return kUsage;
-}
+int Usage(const std::string& what) { return CommandUsage("events", kEventsHelp, what); }
 
 bool ParseCount(const std::string& text, long& out) {
     char* end = nullptr;

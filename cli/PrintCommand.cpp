@@ -1,5 +1,6 @@
 #include "cli/PrintCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/TerminalUi.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,13 +28,9 @@ const char* const kPrintHelp =
 
 namespace {
 
-constexpr int kOk = 0, kFail = 1, kUsage = 2;
+constexpr int kOk = 0, kFail = 1;
 
-int Usage(const char* what) {
-    std::fprintf(stderr, "zul print: %s\n", what);
-    std::fputs(kPrintHelp, stderr);
-    return kUsage;
-}
+int Usage(const std::string& what) { return CommandUsage("print", kPrintHelp, what); }
 
 }  // namespace
 

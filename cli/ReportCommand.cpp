@@ -26,13 +26,9 @@ const char* const kReportHelp =
 
 namespace {
 
-constexpr int kOk = 0, kFail = 1, kUsage = 2;
+constexpr int kOk = 0, kFail = 1;
 
-int Usage(const std::string& what) {
-    std::fprintf(stderr, "zul report: %s\n", what.c_str());
-    std::fputs(kReportHelp, stderr);
-    return kUsage;
-}
+int Usage(const std::string& what) { return CommandUsage("report", kReportHelp, what); }
 
 // "YYYY-MM-DD" (day) or "YYYY-MM" (month) into year - 2000, month, day.
 bool ParseReportDate(const std::string& text, bool month, uint8_t* date) {

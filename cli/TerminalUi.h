@@ -54,6 +54,13 @@ private:
     bool progressShown_ = false;
 };
 
+// A command's bad usage: "zul COMMAND: what", then the command's help; kExitUsage.
+inline int CommandUsage(const char* command, const char* help, const std::string& what) {
+    std::fprintf(stderr, "zul %s: %s\n", command, what.c_str());
+    std::fputs(help, stderr);
+    return kExitUsage;
+}
+
 // Prints the engine's error text unless a message has already said why; kExitLink.
 inline int Failed(Qrtbox& box, TerminalUi& ui) {
     if (box.errorCode != 0 || ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editors/ListButtons.h"
 #include "shell/QtUserInterface.h"
 #include "tables/ClockRules.h"
 
@@ -62,16 +63,10 @@ TFormDt::TFormDt(const uint8_t* controller, const uint8_t* computer, bool allowe
     LblForbidden->setObjectName("LblForbidden");
     LblForbidden->setVisible(!allowed);
     v->addWidget(LblForbidden);
-    auto* buttons = new QHBoxLayout;
-    BtnCorrect = new QPushButton(QStringLiteral("Скорректировать в контроллере"), this);
-    BtnCorrect->setObjectName("BtnCorrect");
+    const ActionExitButtons buttons = AddActionExitButtons(this, v, "Скорректировать в контроллере", "BtnCorrect");
+    BtnCorrect = buttons.action;
     BtnCorrect->setEnabled(allowed);
-    BtnExit = new QPushButton(QStringLiteral("Выход"), this);
-    BtnExit->setObjectName("BtnExit");
-    buttons->addStretch();
-    buttons->addWidget(BtnCorrect);
-    buttons->addWidget(BtnExit);
-    v->addLayout(buttons);
+    BtnExit = buttons.exit;
     v->setSizeConstraint(QLayout::SetFixedSize);
     connect(BtnCorrect, &QPushButton::clicked, this, &TFormDt::CorrectClick);
     connect(BtnExit, &QPushButton::clicked, this, &QDialog::reject);

@@ -23,4 +23,18 @@ ListButtons AddListButtons(QWidget* parent, QBoxLayout* column) {
     return b;
 }
 
+ActionExitButtons AddActionExitButtons(QWidget* parent, QBoxLayout* column, const char* actionText,
+                                       const char* actionName) {
+    ActionExitButtons b{new QPushButton(QString::fromUtf8(actionText), parent),
+                        new QPushButton(QStringLiteral("Выход"), parent)};
+    b.action->setObjectName(actionName);
+    b.exit->setObjectName("BtnExit");
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(b.action);
+    row->addWidget(b.exit);
+    column->addLayout(row);
+    return b;
+}
+
 }  // namespace zul

@@ -1,5 +1,8 @@
-// The button row shared by the list dialogs: "Изменить", "Удалить", "Добавить",
-// then "Принять" and "Отменить" on the right.
+// The button rows shared by dialogs.
+//   AddListButtons: the list dialogs' "Изменить", "Удалить", "Добавить", then
+//     "Принять" and "Отменить" on the right.
+//   AddActionExitButtons: one action ("Принять", "Скорректировать в контроллере")
+//     and "Выход" (BtnExit), both on the right.
 #pragma once
 
 class QBoxLayout;
@@ -17,5 +20,13 @@ struct ListButtons {
 };
 
 ListButtons AddListButtons(QWidget* parent, QBoxLayout* column);
+
+struct ActionExitButtons {
+    QPushButton* action;
+    QPushButton* exit;
+};
+
+ActionExitButtons AddActionExitButtons(QWidget* parent, QBoxLayout* column, const char* actionText,
+                                       const char* actionName);
 
 }  // namespace zul

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editors/ListButtons.h"
 #include "link/Qrtbox.h"
 #include "shell/KeyFilters.h"
 #include "shell/QtUserInterface.h"
@@ -63,15 +64,9 @@ void TFormShortUsPass::Build() {
     v->addWidget(Group(QStringLiteral(" Код идентификации  пользователя"), EdCode, this));
     v->addWidget(Group(QStringLiteral(" Пароль на запись в контроллер"), EdPassword, this));
 
-    auto* buttons = new QHBoxLayout;
-    BtnAccept = new QPushButton(QStringLiteral("Принять"), this);
-    BtnAccept->setObjectName("BtnAccept");
-    BtnExit = new QPushButton(QStringLiteral("Выход"), this);
-    BtnExit->setObjectName("BtnExit");
-    buttons->addStretch();
-    buttons->addWidget(BtnAccept);
-    buttons->addWidget(BtnExit);
-    v->addLayout(buttons);
+    const ActionExitButtons buttons = AddActionExitButtons(this, v, "Принять", "BtnAccept");
+    BtnAccept = buttons.action;
+    BtnExit = buttons.exit;
     v->setSizeConstraint(QLayout::SetFixedSize);
     connect(BtnAccept, &QPushButton::clicked, this, &TFormShortUsPass::AcceptClick);
     connect(BtnExit, &QPushButton::clicked, this, &TFormShortUsPass::reject);

@@ -9,6 +9,7 @@
 #include <QProgressBar>  // QtUserInterface keeps a QPointer to one
 #include <QPushButton>
 
+#include "editors/ListButtons.h"
 #include "shell/KeyFilters.h"
 #include "shell/QtUserInterface.h"
 #include "tables/Stringi.h"
@@ -87,15 +88,9 @@ TFormUsPass::TFormUsPass(const uint8_t* credentials, bool startEmpty, UserInterf
     EdCode2 = c.code2;
     EdPassword = c.password;
     EdPassword2 = c.password2;
-    auto* buttons = new QHBoxLayout;
-    BtnAccept = new QPushButton(QStringLiteral("Принять"), this);
-    BtnAccept->setObjectName("BtnAccept");
-    BtnExit = new QPushButton(QStringLiteral("Выход"), this);
-    BtnExit->setObjectName("BtnExit");
-    buttons->addStretch();
-    buttons->addWidget(BtnAccept);
-    buttons->addWidget(BtnExit);
-    v->addLayout(buttons);
+    const ActionExitButtons buttons = AddActionExitButtons(this, v, "Принять", "BtnAccept");
+    BtnAccept = buttons.action;
+    BtnExit = buttons.exit;
     v->setSizeConstraint(QLayout::SetFixedSize);
     connect(BtnAccept, &QPushButton::clicked, this, &TFormUsPass::AcceptClick);
     connect(BtnExit, &QPushButton::clicked, this, &QDialog::reject);

@@ -9,8 +9,7 @@
 #include <sstream>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
@@ -20,12 +19,9 @@ namespace fs = std::filesystem;
 class ZulArchive : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
-        sim = std::make_unique<sim::Qrtsim>(s);
+        sim = std::make_unique<sim::Qrtsim>(StoppedAt(12, 0, 0));
         ASSERT_TRUE(sim->StartTcp());
-        tcp = "127.0.0.1:" + std::to_string(sim->tcpPort());
+        tcp = TcpAddress(*sim);
         dir = fs::temp_directory_path() / ("zul-archive-" + std::to_string(getpid()));
         fs::create_directories(dir);
         setenv("ZUL_HOME", dir.c_str(), 1);

@@ -13,8 +13,7 @@
 #include "cli/Process.h"
 #include "link/ExchangeCapture.h"
 #include "link/IniFile.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
@@ -52,10 +51,7 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
     std::vector<RunResult> live;
     std::string merged = "zul-qrt510 capture 1\n";
     {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
-        sim::Qrtsim controller(s);
+        sim::Qrtsim controller(StoppedAt(12, 0, 0));
         ASSERT_TRUE(controller.StartTcp());
         for (size_t i = 0; i < commands.size(); ++i) {
             const std::string capture = Path(("c" + std::to_string(i)).c_str());
@@ -92,10 +88,7 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
 // A session killed while it waits for a reply leaves every exchange before it in the
 // capture: the file grows line by line, not only when the command ends.
 TEST_F(ZulCapture, KilledSessionKeepsWhatItRecorded) {
-    sim::SimSettings s;
-    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-    s.rate = 0;
-    sim::Qrtsim controller(s);
+    sim::Qrtsim controller(StoppedAt(12, 0, 0));
     ASSERT_TRUE(controller.StartTcp());
     sim::Faults f;
     f.silence.command = 8;

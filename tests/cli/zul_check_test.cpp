@@ -7,8 +7,7 @@
 #include <filesystem>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 #include "link/IniFile.h"
 
 namespace zul::test {
@@ -19,16 +18,13 @@ namespace fs = std::filesystem;
 constexpr size_t kHeader = 905, kRecord = 94;
 
 TEST(ZulCheck, WholeFileAndItsDamagedCopies) {
-    sim::SimSettings s;
-    s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-    s.rate = 0;
-    sim::Qrtsim controller(s);
+    sim::Qrtsim controller(StoppedAt(12, 0, 0));
     ASSERT_TRUE(controller.StartTcp());
     const fs::path dir = fs::temp_directory_path() / ("zul-check-" + std::to_string(getpid()));
     fs::create_directories(dir);
     setenv("ZUL_HOME", dir.c_str(), 1);
     const std::string file = (dir / "m.mch").string();
-    RunResult read = RunProgram(ZUL_BIN, {"--tcp", "127.0.0.1:" + std::to_string(controller.tcpPort()),
+    RunResult read = RunProgram(ZUL_BIN, {"--tcp", TcpAddress(controller),
                                           "--send-pause-ms", "0", "archive", "meas", "--period",
                                           "2024-03-15 10:00:00", "2024-03-15 10:59:59", "-o", file});
     ASSERT_EQ(read.status, 0) << read.err;
@@ -68,7 +64,7 @@ TEST(ZulCheck, WholeFileAndItsDamagedCopies) {
 
     // An event file: the rows its header counts against the rows it holds.
     const std::string ala = (dir / "e.ala").string();
-    read = RunProgram(ZUL_BIN, {"--tcp", "127.0.0.1:" + std::to_string(controller.tcpPort()), "--send-pause-ms",
+    read = RunProgram(ZUL_BIN, {"--tcp", TcpAddress(controller), "--send-pause-ms",
                                 "0", "events", "interv", "--last", "5", "-o", (dir / "e.aud").string()});
     ASSERT_EQ(read.status, 0) << read.err;
     std::string aud = ReadWholeFile((dir / "e.aud").string());

@@ -14,8 +14,7 @@
 
 #include "cli/Process.h"
 #include "link/TcpSocket.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
@@ -23,12 +22,9 @@ namespace {
 class ZulCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
-        sim = std::make_unique<sim::Qrtsim>(s);
+        sim = std::make_unique<sim::Qrtsim>(StoppedAt(12, 0, 0));
         ASSERT_TRUE(sim->StartTcp());
-        tcp = "127.0.0.1:" + std::to_string(sim->tcpPort());
+        tcp = TcpAddress(*sim);
     }
     RunResult Zul(std::vector<std::string> args) {
         std::vector<std::string> all = {"--tcp", tcp, "--send-pause-ms", "0", "--reply-timeout-ms", "300"};

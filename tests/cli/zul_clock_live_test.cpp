@@ -5,31 +5,20 @@
 #include <sstream>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
 class ZulClockLive : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimSettings s;
         // Controller at 10:59:50 in a year long gone: behind the computer's clock.
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 10, 59, 50));
-        s.rate = 0;
-        simulator = std::make_unique<sim::Qrtsim>(s);
+        simulator = std::make_unique<sim::Qrtsim>(StoppedAt(10, 59, 50));
         ASSERT_TRUE(simulator->StartTcp());
     }
     RunResult Zul(std::vector<std::string> args) {
-        std::vector<std::string> all = {"--tcp", "127.0.0.1:" + std::to_string(simulator->tcpPort()),
+        std::vector<std::string> all = {"--tcp", TcpAddress(*simulator),
                                         "--send-pause-ms", "0", "--reply-timeout-ms", "500"};
         all.insert(all.end(), args.begin(), args.end());
         return RunProgram(ZUL_BIN, all);

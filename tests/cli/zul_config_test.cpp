@@ -12,8 +12,7 @@
 #include <sstream>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
@@ -45,12 +44,9 @@ std::string PythonSummary(const std::string& path) {
 class ZulConfig : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
-        sim = std::make_unique<sim::Qrtsim>(s);
+        sim = std::make_unique<sim::Qrtsim>(StoppedAt(12, 0, 0));
         ASSERT_TRUE(sim->StartTcp());
-        tcp = "127.0.0.1:" + std::to_string(sim->tcpPort());
+        tcp = TcpAddress(*sim);
         char tmpl[] = "/tmp/zul_config_XXXXXX";
         dir = mkdtemp(tmpl);
     }

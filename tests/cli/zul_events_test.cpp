@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
@@ -37,12 +36,9 @@ std::string Date(const uint8_t* r) {
 class ZulEvents : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
-        sim = std::make_unique<sim::Qrtsim>(s);
+        sim = std::make_unique<sim::Qrtsim>(StoppedAt(12, 0, 0));
         ASSERT_TRUE(sim->StartTcp());
-        tcp = "127.0.0.1:" + std::to_string(sim->tcpPort());
+        tcp = TcpAddress(*sim);
         held = sim->Diagnostics(&first);
         ASSERT_GE(held.size(), 40u);
         dir = ::testing::TempDir() + "zul_events_" + std::to_string(::getpid()) + "/";

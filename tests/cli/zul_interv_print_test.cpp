@@ -13,23 +13,10 @@
 #include <vector>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
-
-std::vector<std::string> Lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
 
 std::string Collapse(std::string s) {
     std::string out;
@@ -41,12 +28,9 @@ std::string Collapse(std::string s) {
 class ZulInterv : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
-        sim = std::make_unique<sim::Qrtsim>(s);
+        sim = std::make_unique<sim::Qrtsim>(StoppedAt(12, 0, 0));
         ASSERT_TRUE(sim->StartTcp());
-        tcp = "127.0.0.1:" + std::to_string(sim->tcpPort());
+        tcp = TcpAddress(*sim);
         held = sim->Interventions(&first);
         ASSERT_GE(held.size(), 29u);
         dir = ::testing::TempDir() + "zul_interv_" + std::to_string(::getpid()) + "/";
@@ -69,7 +53,7 @@ TEST_F(ZulInterv, ReadSavedShownAndPrinted) {
     const std::string file = dir + "setup";
     RunResult r = Zul({"events", "interv", "--index", std::to_string(first), "29", "-o", file});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string bytes = ReadFile(file + ".aud");
+    const std::string bytes = ReadWholeFile(file + ".aud");
     ASSERT_EQ(bytes.size(), 905u + 29u * 205u);
     EXPECT_EQ(bytes.substr(0, 3), "AUD");
 

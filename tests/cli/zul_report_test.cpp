@@ -9,8 +9,7 @@
 #include <map>
 
 #include "cli/Process.h"
-#include "sim/Qrtsim.h"
-#include "sim/SimTime.h"
+#include "cli/StoppedSim.h"
 
 namespace zul::test {
 namespace {
@@ -40,16 +39,14 @@ std::map<std::string, std::string> Check(const fs::path& book, const char* templ
 
 struct Sim {
     Sim(int spanDays, bool moisture) {
-        sim::SimSettings s;
-        s.startDateTime = sim::DateTimeFromSeconds(sim::SecondsFromFields(2024, 3, 15, 12, 0, 0));
-        s.rate = 0;
+        sim::SimSettings s = StoppedAt(12, 0, 0);
         s.spanDays = spanDays;
         s.moistureMeter = moisture;
         sim = std::make_unique<sim::Qrtsim>(s);
         sim->StartTcp();
     }
     RunResult Zul(std::vector<std::string> args) {
-        std::vector<std::string> all = {"--tcp", "127.0.0.1:" + std::to_string(sim->tcpPort()), "--send-pause-ms",
+        std::vector<std::string> all = {"--tcp", TcpAddress(*sim), "--send-pause-ms",
                                         "0", "--reply-timeout-ms", "300", "report"};
         all.insert(all.end(), args.begin(), args.end());
         return RunProgram(ZUL_BIN, all);

@@ -23,6 +23,7 @@
 #include "shell/Main.h"
 #include "shell/MessageBox.h"
 #include "sim/Qrtsim.h"
+#include "support/ConnectedWindow.h"
 #include "support/ModalHelper.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
@@ -55,20 +56,7 @@ class InterventionViewTest : public QObject {
     std::unique_ptr<sim::Qrtsim> sim;
 
     std::unique_ptr<TFormMain> ConnectedWindow() {
-        auto w = std::make_unique<TFormMain>(dir->path().toStdString() + "/");
-        LinkSettings& link = w->settings().link;
-        link.current.connectionKind = kLinkEthernet;
-        EthernetSettings& eth = link.ethernet;
-        eth.subscribers.count = 1;
-        eth.subscribers.selected = 0;
-        SetText(eth.subscribers.entries[0].name, Utf8ToCp1251("Стенд"));
-        eth.subscribers.entries[0].address = 1;
-        eth.subscribers.entries[0].ip = {1, 0, 0, 127};
-        eth.subscribers.entries[0].port = sim->tcpPort();
-        eth.sendPauseMs = 0;
-        eth.params.attempts = 1;
-        eth.params.replyWaitSeconds = 1;
-        w->ConnectWithoutDialogOnce();
+        auto w = zultest::WindowOnSim(dir->path().toStdString() + "/", sim->tcpPort());
         zultest::OnModal([](QWidget* m) {
             if (auto* box = qobject_cast<TFormMessage*>(m)) box->closeButton()->click();
             else if (auto* d = qobject_cast<QDialog*>(m)) d->reject();

@@ -14,6 +14,7 @@
 #include "shell/MessageBox.h"
 #include "shell/Tableinfo.h"
 #include "sim/Qrtsim.h"
+#include "support/ConnectedWindow.h"
 #include "support/ModalHelper.h"
 #include "tables/Stringi.h"
 
@@ -64,20 +65,7 @@ class StartSequenceTest : public QObject {
 
     // A main window that connects to the simulator without the connection dialog.
     std::unique_ptr<TFormMain> Window() {
-        auto w = std::make_unique<TFormMain>(dir->path().toStdString() + "/");
-        LinkSettings& link = w->settings().link;
-        link.current.connectionKind = kLinkEthernet;
-        EthernetSettings& eth = link.ethernet;
-        eth.subscribers.count = 1;
-        eth.subscribers.selected = 0;
-        SetText(eth.subscribers.entries[0].name, Utf8ToCp1251("Стенд"));
-        eth.subscribers.entries[0].address = 1;
-        eth.subscribers.entries[0].ip = {1, 0, 0, 127};
-        eth.subscribers.entries[0].port = sim->tcpPort();
-        eth.sendPauseMs = 0;
-        eth.params.attempts = 1;
-        eth.params.replyWaitSeconds = 1;
-        w->ConnectWithoutDialogOnce();
+        auto w = zultest::WindowOnSim(dir->path().toStdString() + "/", sim->tcpPort());
         return w;
     }
     bool RunStart(TFormMain& w) {

@@ -26,26 +26,33 @@
 
 namespace zultest {
 
+// A main window in `folder` whose start sequence goes to `port` on 127.0.0.1 over
+// TCP without the connection dialog: one attempt, one second's wait, no send pause.
+inline std::unique_ptr<zul::TFormMain> WindowOnSim(const std::string& folder, uint16_t port) {
+    auto w = std::make_unique<zul::TFormMain>(folder);
+    zul::LinkSettings& link = w->settings().link;
+    link.current.connectionKind = zul::kLinkEthernet;
+    zul::EthernetSettings& eth = link.ethernet;
+    eth.subscribers.count = 1;
+    eth.subscribers.selected = 0;
+    zul::SetText(eth.subscribers.entries[0].name, zul::Utf8ToCp1251("Стенд"));
+    eth.subscribers.entries[0].address = 1;
+    eth.subscribers.entries[0].ip = {1, 0, 0, 127};
+    eth.subscribers.entries[0].port = port;
+    eth.sendPauseMs = 0;
+    eth.params.attempts = 1;
+    eth.params.replyWaitSeconds = 1;
+    w->ConnectWithoutDialogOnce();
+    return w;
+}
+
 struct ConnectedWindow {
     QTemporaryDir dir;
     std::unique_ptr<zul::TFormMain> window;
 
     // Connects to `sim`; false when the start sequence did not end with a link.
     bool Connect(zul::sim::Qrtsim& sim, const char* ident = "2222", const char* password = "222222") {
-        window = std::make_unique<zul::TFormMain>(dir.path().toStdString() + "/");
-        zul::LinkSettings& link = window->settings().link;
-        link.current.connectionKind = zul::kLinkEthernet;
-        zul::EthernetSettings& eth = link.ethernet;
-        eth.subscribers.count = 1;
-        eth.subscribers.selected = 0;
-        zul::SetText(eth.subscribers.entries[0].name, zul::Utf8ToCp1251("Стенд"));
-        eth.subscribers.entries[0].address = 1;
-        eth.subscribers.entries[0].ip = {1, 0, 0, 127};
-        eth.subscribers.entries[0].port = sim.tcpPort();
-        eth.sendPauseMs = 0;
-        eth.params.attempts = 1;
-        eth.params.replyWaitSeconds = 1;
-        window->ConnectWithoutDialogOnce();
+        window = WindowOnSim(dir.path().toStdString() + "/", sim.tcpPort());
         CancelEveryDialog();
         QSignalSpy done(window.get(), &zul::TFormMain::startSequenceDone);
         window->show();
