@@ -34,6 +34,18 @@ int HexDigit(char c) {
     return -1;
 }
 
+// A reply the engine took as success holds, after preambles or noise, 0x33, the
+// address, the frame length and a check over that length that comes out zero.
+bool WholeReplyFrame(const std::vector<uint8_t>& bytes) {
+    for (size_t start = 0; start + 3 <= bytes.size(); ++start) {
+        if (bytes[start] != 0x33) continue;
+        const size_t length = bytes[start + 2];
+        if (length >= 6 && length <= bytes.size() - start && Crc16(bytes.data() + start, uint16_t(length)) == 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool CarriesWritePassword(uint8_t command) {
@@ -193,6 +205,8 @@ bool ParseCapture(const std::string& text, CaptureLog& out, std::string& why) {
             CapturedExchange& x = out.exchanges.back();
             if (x.command != uint8_t(command) || x.attempt != int(attempt))
                 return fail("the reply's command or attempt differs from its request's");
+            if (error == 0 && !WholeReplyFrame(bytes))
+                return fail("the reply of a successful exchange is no whole frame with a good check (cut or edited)");
             x.replyMs = ms;
             x.errorCode = uint32_t(error);
             x.reply = std::move(bytes);

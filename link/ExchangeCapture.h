@@ -110,7 +110,8 @@ struct CaptureLog {
 
 // False with `why` = "line N: ..." for a file that is not a whole capture of this
 // version: another first line, a malformed line, a reply without its request, a
-// request frame whose length byte does not match, a request left without reply.
+// request frame whose length byte does not match, a reply of a successful exchange
+// that holds no whole frame with a good check, a request left without reply.
 bool ParseCapture(const std::string& text, CaptureLog& out, std::string& why);
 
 }  // namespace zul

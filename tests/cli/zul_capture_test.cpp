@@ -132,7 +132,7 @@ TEST_F(ZulCapture, KilledSessionKeepsWhatItRecorded) {
 
 TEST_F(ZulCapture, DamagedCapturesAreRefusedWithTheLine) {
     const std::string request = "> 0.000 1 1 FF CC 01 09 01 00 00 12 A1 B2\n";
-    const std::string good = "zul-qrt510 capture 1\n# a comment\n" + request + "< 60.000 1 1 0 33 01 06 81 00 00\n";
+    const std::string good = "zul-qrt510 capture 1\n# a comment\n" + request + "< 60.000 1 1 0 33 01 06 81 9D 60\n";
     struct Case {
         const char* name;
         std::string text;
@@ -149,6 +149,10 @@ TEST_F(ZulCapture, DamagedCapturesAreRefusedWithTheLine) {
         {"reply of another attempt", "zul-qrt510 capture 1\n" + request + "< 1.000 1 2 0 33\n",
          "line 3: the reply's command or attempt"},
         {"no time", "zul-qrt510 capture 1\n> x 1 1 CC\n", "line 2: bad time \"x\""},
+        {"a successful reply cut short", "zul-qrt510 capture 1\n" + request + "< 60.000 1 1 0 33 01 06 81 9D\n",
+         "line 3: the reply of a successful exchange is no whole frame"},
+        {"a successful reply edited", "zul-qrt510 capture 1\n" + request + "< 60.000 1 1 0 33 01 06 82 9D 60\n",
+         "line 3: the reply of a successful exchange is no whole frame"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
