@@ -280,13 +280,9 @@ bool Qrtbox::Transmit(int n) {
     port->SetBaudRate(baudRate);
     port->Purge();
     pendingBegin_ = pendingEnd_ = 0;
-    int64_t release = 0;
     if (linkKind == kLinkDirect) {
         port->SetRts(true);
         clock->WaitMs(2);
-        const int64_t t0 = clock->MonotonicNs();
-        const double bitNs = 1e9 / double(baudRate > 0 ? baudRate : 1);
-        release = t0 + int64_t(double(n + 1) * 10.0 * bitNs);
     }
     Notify(ExchangeEvent::kRequest, out_.data(), n, attempt_);
     if (!port->Write(out_.data(), size_t(n))) {
@@ -296,7 +292,11 @@ bool Qrtbox::Transmit(int n) {
         return false;
     }
     if (linkKind == kLinkDirect) {
-        clock->WaitUntil(release);
+        // The frame and one character more, counted from the write's return: the line
+        // started sending no later, so a thread held up before or inside the write
+        // (a busy machine, a slow observer) never drops RTS on the frame's last bytes.
+        const double bitNs = 1e9 / double(baudRate > 0 ? baudRate : 1);
+        clock->WaitUntil(clock->MonotonicNs() + int64_t(double(n + 1) * 10.0 * bitNs));
         port->SetRts(false);
     }
     return true;
