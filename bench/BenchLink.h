@@ -44,6 +44,11 @@ struct ArchiveSession {
     ArchiveSession(UserInterface& ui, const sim::Qrtsim& sim) : io(box, image, ui) {
         ok = ConnectToSim(box, ui, sim) && io.ReadWholeTable(14, nullptr) && io.ReadWholeTable(1, nullptr);
     }
+    ~ArchiveSession() {
+        if (box.sock > 0) TcpClose(box.sock);
+    }
+    ArchiveSession(const ArchiveSession&) = delete;
+    ArchiveSession& operator=(const ArchiveSession&) = delete;
     Qrtbox box{1};
     TableImage image;
     TableIo io;

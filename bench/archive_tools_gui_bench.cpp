@@ -55,22 +55,19 @@ int main(int argc, char** argv) {
     QtEventsUi ui;
     bench::ArchiveSession session(ui, sim);
     if (!session.ok) return 1;
-    Qrtbox& box = session.box;
-    TableImage& image = session.image;
-    TableIo& io = session.io;
     const std::filesystem::path dir = bench::BenchFolder("zul-bench");
-    ChromFetch fetch(io, ui, nullptr, SystemClock::Instance(), dir.string() + "/");
+    ChromFetch fetch(session.io, ui, nullptr, SystemClock::Instance(), dir.string() + "/");
     const PackedDateTime start = {24, 1, 15, 12, 0, 0}, end = {24, 3, 15, 12, 0, 0};
 
     ExchangeFanOut observers;
-    box.observer = &observers;
+    session.box.observer = &observers;
     ChromFetchResult r;
     // Closed and open in the order ABBA ABBA, so that neither gains from coming
     // later; the medians are printed at the end.
     std::vector<double> times[2];
     for (int run = 0; run < 8; ++run) {
         const int open = (run % 4 == 1 || run % 4 == 2) ? 1 : 0;
-        TFormMonitor monitor(box);
+        TFormMonitor monitor(session.box);
         if (open) {
             monitor.show();
             observers.Add(&monitor);
@@ -90,13 +87,13 @@ int main(int argc, char** argv) {
         std::printf("median read, monitor %s: %.3f s\n", open ? "open" : "closed",
                     (times[open][1] + times[open][2]) / 2);
     }
-    box.observer = nullptr;
+    session.box.observer = nullptr;
 
     const std::string mch = (dir / "bench.mch").string();
     WriteArchiveFile(mch, r.header, r.records.data(), r.records.size());
     auto t = Clock_::now();
     ArchiveFileData d;
-    if (ReadArchiveFile(mch, kArchMch, image, kChromRecordSize, d) != ArchiveFileStatus::kOk) return 1;
+    if (ReadArchiveFile(mch, kArchMch, session.image, kChromRecordSize, d) != ArchiveFileStatus::kOk) return 1;
     {
         const ChromTable table(kChromMeasurement, d.header, d.rows.data(), d.present);
         TFormTrend trend(TrendSource::Of(table));
@@ -129,6 +126,5 @@ int main(int argc, char** argv) {
         std::printf("picture %s: %s\n", png, ok ? "written" : "FAILED");
     }
     std::filesystem::remove_all(dir);
-    if (box.sock > 0) TcpClose(box.sock);
     return 0;
 }

@@ -75,11 +75,8 @@ int main(int argc, char** argv) {
     test::FakeUi ui;
     bench::ArchiveSession session(ui, sim);
     if (!session.ok) return 1;
-    Qrtbox& box = session.box;
-    TableImage& image = session.image;
-    TableIo& io = session.io;
     const std::filesystem::path dir = bench::BenchFolder("zul-bench");
-    ChromFetch fetch(io, ui, nullptr, SystemClock::Instance(), dir.string() + "/");
+    ChromFetch fetch(session.io, ui, nullptr, SystemClock::Instance(), dir.string() + "/");
     const PackedDateTime start = {24, 1, 15, 12, 0, 0}, end = {24, 3, 15, 12, 0, 0};
 
     auto t = Clock_::now();
@@ -110,6 +107,5 @@ int main(int argc, char** argv) {
                 ok ? "written" : "FAILED",
                 uintmax_t(ok ? std::filesystem::file_size(dir / "bench.xlsx") : 0));
     std::filesystem::remove_all(dir);
-    if (box.sock > 0) TcpClose(box.sock);
     return ok && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

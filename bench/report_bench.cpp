@@ -41,19 +41,16 @@ int main(int argc, char** argv) {
     test::FakeUi ui;
     bench::ArchiveSession session(ui, sim);
     if (!session.ok) return 1;
-    Qrtbox& box = session.box;
-    TableImage& image = session.image;
-    TableIo& io = session.io;
     AvailableRange days;
-    if (!ReadAvailableRange(io, kUnitDay, days)) return 1;
+    if (!ReadAvailableRange(session.io, kUnitDay, days)) return 1;
     const std::filesystem::path dir = bench::BenchFolder("zul-report-bench");
-    const uint8_t date[4] = {24, 2, 1, image.Byte(6, 6)};  // February 2024: 29 days
+    const uint8_t date[4] = {24, 2, 1, session.image.Byte(6, 6)};  // February 2024: 29 days
     std::vector<double> seconds;
     int monthDays = 0;
     for (int i = 0; i < runs; ++i) {
         ui.answers.push_back(true);  // replace the previous run's report
         const auto t = Clock_::now();
-        ReportFetch fetch(io, ui, nullptr, dir.string() + "/");
+        ReportFetch fetch(session.io, ui, nullptr, dir.string() + "/");
         MonthReportData d;
         const bool ok = fetch.ReadMonth(date, days, d) &&
                         ProduceReport(ui, templ, MonthReportCells(d, fetch.Units(), "Узел"), (dir / "m.xlsx").string());
@@ -69,7 +66,6 @@ int main(int argc, char** argv) {
                 "over %d runs; workbook %ju bytes\n",
                 monthDays, seconds.front(), seconds[seconds.size() / 2], runs,
                 uintmax_t(std::filesystem::file_size(dir / "m.xlsx")));
-    if (box.sock > 0) TcpClose(box.sock);
     std::filesystem::remove_all(dir);
     return 0;
 }

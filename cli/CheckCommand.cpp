@@ -38,11 +38,12 @@ int Print(const CompletenessReport& r) {
 // An event file, or -1 when the name is not one.
 int CheckEventFile(const std::string& path) {
     const TableImage image;
-    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".ala") == 0) {
+    const std::string ext = ExtensionOf(path);
+    if (ext == ".ala") {
         DiagnosticView v;
         return Readable(ReadDiagnosticFile(path, image, v), path, kDiagnosticRefusal2) ? Print(v.Completeness()) : 1;
     }
-    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".aud") == 0) {
+    if (ext == ".aud") {
         InterventionView v;
         return Readable(ReadInterventionFile(path, image, v), path, kInterventionRefusal2) ? Print(v.Completeness())
                                                                                             : 1;

@@ -53,8 +53,7 @@ int RunPrintCommand(const std::vector<std::string>& args) {
         }
     }
     if (file.empty() || out.empty()) return Usage("FILE and -o REPORT.pdf expected");
-    const size_t dot = file.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? "" : file.substr(dot);
+    const std::string ext = ExtensionOf(file);
     const ChromTableKind moist = ext == ".hwm" ? kMoistHourly : kMoistDaily;
     if (ext != ".ala" && ext != ".aud" && ext != ".hwm" && ext != ".dwm")
         return Usage("an .ala, .aud, .hwm or .dwm file expected");

@@ -5,6 +5,7 @@
 #include "cli/ArchiveCommand.h"
 #include "events/DiagnosticFile.h"
 #include "events/InterventionFile.h"
+#include "tables/ArchiveFile.h"
 #include "tables/TableImage.h"
 
 namespace zul::cli {
@@ -73,8 +74,7 @@ int RunShowCommand(const std::vector<std::string>& args) {
         return 2;
     }
     const std::string& path = args[0];
-    const size_t dot = path.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? "" : path.substr(dot);
+    const std::string ext = ExtensionOf(path);
     // No controller is asked: the table image holds nothing (chromatograph type 0).
     const TableImage image;
     for (const Kind& k : kKinds)

@@ -107,7 +107,7 @@ ExchangeRecorder::~ExchangeRecorder() {
     if (journalFd_ >= 0) ::close(journalFd_);
 }
 
-void ExchangeRecorder::Journal(const std::string& text) {
+void ExchangeRecorder::Journal(std::string_view text) {
     if (journalFd_ < 0) return;
     // Straight to the kernel, unbuffered: what was written outlives the process.
     size_t done = 0;
@@ -130,7 +130,7 @@ void ExchangeRecorder::OnExchangeEvent(const ExchangeEvent& e) {
     const size_t from = text_.size();
     text_ += CaptureLine(e, e.monotonicNs - startNs_, e.errorCode ? outcome : std::string());
     text_ += '\n';
-    if (journalFd_ >= 0) Journal(text_.substr(from));
+    if (journalFd_ >= 0) Journal(std::string_view(text_).substr(from));
     if (e.kind == ExchangeEvent::kReply) ++replies_;
 }
 

@@ -30,6 +30,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/Qrtbox.h"
@@ -82,7 +83,7 @@ public:
     bool Save(const std::string& path) const;
 
 private:
-    void Journal(const std::string& text);
+    void Journal(std::string_view text);
 
     const Qrtbox& box_;
     int64_t startNs_ = -1;

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "events/EventFetch.h"
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
 
@@ -166,8 +167,8 @@ CompletenessReport CheckIndexCompleteness(uint32_t first, uint32_t requested, ui
 CompletenessReport CheckEventCompleteness(int mode, uint32_t firstIndex, uint32_t requested, uint32_t rows,
                                           uint32_t present, uint32_t invalid) {
     switch (mode) {
-    case 0: return CheckIndexCompleteness(firstIndex, std::max(requested, present), present, invalid);
-    case 1: return CheckIndexCompleteness(1, present, present, invalid);
+    case kViewByIndex: return CheckIndexCompleteness(firstIndex, std::max(requested, present), present, invalid);
+    case kViewByPeriod: return CheckIndexCompleteness(1, present, present, invalid);
     default: return CheckIndexCompleteness(1, std::max(rows, present), present, invalid);
     }
 }

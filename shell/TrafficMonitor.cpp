@@ -58,8 +58,6 @@ void TFormMonitor::Anchor() {
 }
 
 void TFormMonitor::OnExchangeEvent(const ExchangeEvent& e) {
-    if (saveWaits_ && e.kind == ExchangeEvent::kReply)
-        QTimer::singleShot(0, this, &TFormMonitor::SaveIfWaiting);  // after the exchange returns
     Line l;
     // The time of day from the engine's own stamp: asking for the local time here
     // would read the zone file once per event.

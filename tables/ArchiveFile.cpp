@@ -43,6 +43,12 @@ std::string FileNameOnly(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string ExtensionOf(const std::string& path) {
+    const std::string name = FileNameOnly(path);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
 std::string WithExtension(const std::string& path, const std::string& extension) {
     const std::string name = FileNameOnly(path);
     return name.find('.') == std::string::npos ? path + extension : path;

@@ -37,6 +37,8 @@ bool WriteArchiveFile(const std::string& path, const ArchiveFileHeader& header, 
 
 // The name of a file without its folder.
 std::string FileNameOnly(const std::string& path);
+// The extension of the file's name with its dot (".ala"); "" when the name has none.
+std::string ExtensionOf(const std::string& path);
 // `path` with `extension` (".ala") appended when its name has none.
 std::string WithExtension(const std::string& path, const std::string& extension);
 
