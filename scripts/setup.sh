@@ -8,7 +8,8 @@ pkgs=(cmake ninja-build g++ pkg-config
       libxlsxwriter-dev libzip-dev libpugixml-dev
       qt6-charts-dev libqt6opengl6-dev
       fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth
-      dpkg-dev file desktop-file-utils)
+      dpkg-dev file desktop-file-utils
+      postgresql libpq-dev)
 if [[ ${1:-} == --fuzz ]]; then pkgs+=(clang-14 libclang-rt-14-dev); fi
 missing=()
 for p in "${pkgs[@]}"; do
