@@ -21,6 +21,15 @@ bool ParseMoment(const std::string& text, CalDate& date, std::string& h, std::st
     return true;
 }
 
+bool ParsePackedMoment(const std::string& text, PackedDateTime& out) {
+    CalDate d{};
+    std::string h, m, sec;
+    if (!ParseMoment(text, d, h, m, sec)) return false;
+    out = PackedDateTime{uint8_t(d.year - 2000), uint8_t(d.month), uint8_t(d.day), uint8_t(std::stoi(h)),
+                         uint8_t(std::stoi(m)), uint8_t(std::stoi(sec))};
+    return true;
+}
+
 bool ParseUnit(const std::string& text, int unit, uint8_t* out) {
     int y, mo, d, hh = 0;
     char tail;

@@ -20,6 +20,7 @@
 #include "cli/EventsCommand.h"
 #include "cli/PrintCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/StoreCommand.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
 #include "cli/ClockCommand.h"
@@ -83,6 +84,8 @@ const char* const kUsage =
     "  check FILE             whether an archive file is whole (zul check --help)\n"
     "  print FILE -o PDF      the viewer's printed report of an event or moisture-meter file, as a PDF\n"
     "  report day|month DATE --object NAME -o BOOK  the day or month report (zul report --help)\n"
+    "  collect [--store STORE] [--kinds K,...] [--since MOMENT]  what is new into the archive store\n"
+    "  store list|check|export ...  the archive store (zul store --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
     "\"zul COMMAND --help\" explains a command.\n";
@@ -365,11 +368,12 @@ int RunZul(int argc, char** argv) {
     if (command == "export") return RunExportCommand(args);
     if (command == "check") return RunCheckCommand(args);
     if (command == "print") return RunPrintCommand(args);
+    if (command == "store") return RunStoreCommand(args);
     const char* text = command == "identify" ? kIdentifyHelp : command == "read" ? kReadHelp
                      : command == "write" ? kWriteHelp : command == "events" ? kEventsHelp
                      : command == "config" ? kConfigHelp : command == "archive" ? kArchiveHelp
                      : command == "clock" ? kClockHelp : command == "live" ? kLiveHelp
-                     : command == "report" ? kReportHelp : nullptr;
+                     : command == "report" ? kReportHelp : command == "collect" ? kCollectHelp : nullptr;
     if (!text) return Usage(("unknown command " + command).c_str());
     if (help) {
         std::fputs(text, stdout);
@@ -382,7 +386,7 @@ int RunZul(int argc, char** argv) {
         TerminalUi offline;
         if (!ConfigNeedsLink(args)) return RunConfigCommand(nullptr, offline, args, {});
     }
-    if (command == "events" || command == "archive" || command == "report") {
+    if (command == "events" || command == "archive" || command == "report" || command == "collect") {
         // Their usage is told before the controller is asked (status 2 even when it cannot be reached).
         Qrtbox none;
         TableImage image;
@@ -390,6 +394,7 @@ int RunZul(int argc, char** argv) {
         TableIo io(none, image, quiet);
         const int rc = command == "events"    ? RunEventsCommand(io, quiet, args, true)
                        : command == "archive" ? RunArchiveCommand(io, quiet, args, true)
+                       : command == "collect" ? RunCollectCommand(io, quiet, args, true)
                                               : RunReportCommand(io, quiet, args, true);
         if (rc != 0) return rc;
     }
@@ -440,6 +445,7 @@ int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::str
     else if (command == "clock") rc = RunClock(io, ui, args);
     else if (command == "live") rc = RunLive(io, ui, args);
     else if (command == "report") rc = RunReportCommand(io, ui, args);
+    else if (command == "collect") rc = RunCollectCommand(io, ui, args);
     else rc = Write(io, ui, args);
     if (box.sock > 0) TcpClose(box.sock);
     box.sock = 0;

@@ -95,6 +95,11 @@ ArchiveReadResult ArchiveReader::Read(ArchiveRequest& req, const ArchiveReadText
             stop = req.OnRecord(rec, ui_) == RecordVerdict::kStoreAndStop;
             if (std::fwrite(rec, size_t(size), 1, scratch.get()) != 1) writeFailed = true;
         }
+        if (sink_ && !sink_->TakeReply(reply.records, stored, total)) {
+            total += uint32_t(stored);
+            result.end = ReadEnd::kFileError;
+            break;
+        }
         total += uint32_t(stored);
         ui_.SetProgress(req.ProgressAfter(int(total), reply), req.ProgressMax());
         ui_.ProcessEvents();

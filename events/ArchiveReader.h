@@ -79,12 +79,23 @@ struct ArchiveReadTexts {
     int holdFullMs = 0;
 };
 
+// Takes the records of each reply as soon as they are in the scratch file: a
+// collection into the archive store commits them reply by reply, so that a read
+// cut short keeps every whole reply that arrived.
+class ArchiveReplySink {
+public:
+    virtual ~ArchiveReplySink() = default;
+    // `before`: records of this read taken before the reply. False ends the read
+    // (ReadEnd::kFileError); the sink has told why.
+    virtual bool TakeReply(const uint8_t* records, int count, uint32_t before) = 0;
+};
+
 enum class ReadEnd {
     kComplete,    // the controller said it had no more
     kEmpty,       // a reply without records ended the read
     kFailed,      // an exchange failed (errorCode in the engine)
     kStopped,     // stop request, or the order check said stop
-    kFileError,   // the scratch file could not be created or read back
+    kFileError,   // the scratch file could not be created or read back, or the sink refused
 };
 
 struct ArchiveReadResult {
@@ -107,11 +118,14 @@ public:
 
     // Number of requests sent by the last Read.
     int requestsSent() const { return requests_; }
+    // Every reply's records also go to `sink` (null: none).
+    void SetSink(ArchiveReplySink* sink) { sink_ = sink; }
 
 private:
     Qrtbox& box_;
     UserInterface& ui_;
     StatusBar* bar_;
+    ArchiveReplySink* sink_ = nullptr;
     int requests_ = 0;
 };
 

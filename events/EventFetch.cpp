@@ -33,7 +33,7 @@ std::string EventScratchPath(const std::string& folder, EventArchive a) {
     return folder + (a == kEventsDiagnostic ? "datafile.ala" : "datafile.aud");
 }
 
-bool EventFetch::ReadIndexes(EventArchive a, uint32_t& oldest, uint32_t& newest) {
+bool EventFetch::ReadIndexBounds(EventArchive a, uint32_t& oldest, uint32_t& newest) {
     const uint8_t t = a == kEventsDiagnostic ? 10 : 11;
     const uint8_t req[3] = {t, 0, 2};
     bool ok;
@@ -44,7 +44,12 @@ bool EventFetch::ReadIndexes(EventArchive a, uint32_t& oldest, uint32_t& newest)
     if (!ok) return false;
     oldest = U32(io_.image().Field(t, 0));
     newest = U32(io_.image().Field(t, 1));
-    if (oldest == newest && oldest != 0) {
+    return true;
+}
+
+bool EventFetch::ReadIndexes(EventArchive a, uint32_t& oldest, uint32_t& newest) {
+    if (!ReadIndexBounds(a, oldest, newest)) return false;
+    if (ArchiveHoldsNone(oldest, newest)) {
         ui_.ShowMessageBox(kMsgPlain, "В архиве нет ни одной записи", "");
         return false;
     }
@@ -65,10 +70,13 @@ bool EventFetch::ByIndex(EventArchive a, uint32_t first, int count, EventFetchRe
     out.requested = uint32_t(count);
     EventIndexRequest req(a, first, count);
     ArchiveReader reader(io_.box(), ui_, bar_);
+    reader.SetSink(sink_);
+    ArchiveReadTexts texts = EventReadTexts(a, false);
+    if (sink_) texts.noRecordsText.clear();
     ArchiveReadResult read;
     {
         Hourglass h(ui_);
-        read = reader.Read(req, EventReadTexts(a, false), EventScratchPath(folder_, a));
+        read = reader.Read(req, texts, EventScratchPath(folder_, a));
     }
     out.requests = reader.requestsSent();
     out.errorCode = read.errorCode;
@@ -89,10 +97,13 @@ bool EventFetch::ByPeriod(EventArchive a, const PackedDateTime& start, const Pac
     out.mode = kViewByPeriod;
     PeriodRequest req = EventPeriodRequest(a, start, end);
     ArchiveReader reader(io_.box(), ui_, bar_);
+    reader.SetSink(sink_);
+    ArchiveReadTexts texts = EventReadTexts(a, true);
+    if (sink_) texts.noRecordsText.clear();
     ArchiveReadResult read;
     {
         Hourglass h(ui_);
-        read = reader.Read(req, EventReadTexts(a, true), EventScratchPath(folder_, a));
+        read = reader.Read(req, texts, EventScratchPath(folder_, a));
     }
     out.requests = reader.requestsSent();
     out.errorCode = read.errorCode;

@@ -55,6 +55,13 @@ public:
     // Table 10 or 11. False when the read failed (its messages shown) or when the
     // archive holds nothing (equal non-zero indexes: "В архиве нет ни одной записи").
     bool ReadIndexes(EventArchive archive, uint32_t& oldest, uint32_t& newest);
+    // The same table read alone: false only when it failed. Equal non-zero indexes
+    // say the archive is empty (ArchiveHoldsNone).
+    bool ReadIndexBounds(EventArchive archive, uint32_t& oldest, uint32_t& newest);
+    static bool ArchiveHoldsNone(uint32_t oldest, uint32_t newest) { return oldest == newest && oldest != 0; }
+    // A collection: every reply's records go to `sink` as they arrive, and a read
+    // that finds no record says nothing (null: the viewers' reads again).
+    void CollectInto(ArchiveReplySink* sink) { sink_ = sink; }
     // Table 2 fields 0..7, the controller clock, before the period dialog.
     bool ReadClock();
     // The reads; true when records arrived and the viewer is to be opened.
@@ -71,6 +78,7 @@ private:
     StatusBar* bar_;
     const Clock& clock_;
     std::string folder_;
+    ArchiveReplySink* sink_ = nullptr;
 };
 
 }  // namespace zul

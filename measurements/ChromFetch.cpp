@@ -36,6 +36,13 @@ ArchiveKind ChromArchiveKind(ChromTableKind kind) {
     }
 }
 
+ChromTableKind ChromKindOfArchive(ArchiveKind kind) {
+    for (ChromTableKind k : {kChromMeasurement, kChromHourly, kChromDaily, kChromCalibration, kMoistMeasurement,
+                             kMoistHourly, kMoistDaily})
+        if (ChromArchiveKind(k) == kind) return k;
+    return kChromMeasurement;
+}
+
 const char* ChromReadTitle(ChromTableKind kind) {
     switch (kind) {
     case kMoistHourly: return "Часовые данные влагомера из архива";
@@ -136,10 +143,13 @@ bool ChromFetch::ByPeriod(ChromTableKind kind, const PackedDateTime& start, cons
                       start, end, byRecords ? PeriodRequest::kProgressRecords : PeriodRequest::kProgressHours,
                       byRecords ? 60 * hours : hours);
     ArchiveReader reader(io_.box(), ui_, bar_);
+    reader.SetSink(sink_);
+    ArchiveReadTexts texts = ChromReadTexts(kind);
+    if (sink_) texts.noRecordsText.clear();
     ArchiveReadResult read;
     {
         Hourglass h(ui_);
-        read = reader.Read(req, ChromReadTexts(kind), ChromScratchPath(folder_, kind));
+        read = reader.Read(req, texts, ChromScratchPath(folder_, kind));
     }
     out.requests = reader.requestsSent();
     out.end = read.end;
@@ -160,6 +170,7 @@ bool ChromFetch::ByRange(ChromTableKind kind, const ShortPeriod& period, ChromFe
     const int unit = ChromTwin(kind) == kChromDaily ? kUnitDay : kUnitHour;
     AverageRangeRequest req(unit, KindInstrument(kind), period.start, period.end);
     ArchiveReader reader(io_.box(), ui_, bar_);
+    reader.SetSink(sink_);
     ArchiveReadResult read = reader.Read(req, ChromReadTexts(kind), ChromScratchPath(folder_, kind));
     out.requests = reader.requestsSent();
     out.end = read.end;

@@ -42,6 +42,8 @@ struct ChromFetchResult {
 
 // The archive kind of the header of a chromatograph table.
 ArchiveKind ChromArchiveKind(ChromTableKind kind);
+// The table of an archive kind other than the event kinds (its inverse).
+ChromTableKind ChromKindOfArchive(ArchiveKind kind);
 // "Измерительные данные", "Часовые данные хроматографа из архива", ...
 const char* ChromReadTitle(ChromTableKind kind);
 ArchiveReadTexts ChromReadTexts(ChromTableKind kind);
@@ -90,6 +92,9 @@ public:
                   ChromFetchResult& out);
     // Hourly or daily averages of a range (first and last hour or day).
     bool ByRange(ChromTableKind kind, const ShortPeriod& period, ChromFetchResult& out);
+    // A collection: every reply's records go to `sink` as they arrive, and a read
+    // that finds no record says nothing (null: the viewers' reads again).
+    void CollectInto(ArchiveReplySink* sink) { sink_ = sink; }
 
 private:
     TableIo& io_;
@@ -97,6 +102,7 @@ private:
     StatusBar* bar_;
     const Clock& clock_;
     std::string folder_;
+    ArchiveReplySink* sink_ = nullptr;
 };
 
 }  // namespace zul

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/Qrtbox.h"
+#include "measurements/ChromFetch.h"
 #include "shell/Suplfunc.h"
 #include "tables/Stringi.h"
 
@@ -46,15 +47,7 @@ std::string DateTimeText(const uint8_t* p) {
 
 }  // namespace
 
-int ChromRecordSize(ChromTableKind kind) {
-    switch (kind) {
-    case kChromCalibration: return kCalibrationRecordSize;
-    case kMoistMeasurement: return kMoistRecordSize;
-    case kMoistHourly:
-    case kMoistDaily: return kMoistAverageSize;
-    default: return kChromRecordSize;
-    }
-}
+int ChromRecordSize(ChromTableKind kind) { return KindInfo(ChromArchiveKind(kind)).recordSize; }
 
 bool ChromRecordValid(const uint8_t* record, int size) { return Crc16(record, uint16_t(size)) == 0; }
 

@@ -164,6 +164,20 @@ CompletenessReport CheckIndexCompleteness(uint32_t first, uint32_t requested, ui
     return r;
 }
 
+CompletenessReport CheckIndexKeys(const std::vector<int64_t>& keys, uint32_t invalid) {
+    CompletenessReport r;
+    r.byIndex = true;
+    r.step = 1;
+    r.received = uint32_t(keys.size());
+    r.invalid = std::min(invalid, r.received);
+    if (keys.empty()) return r;
+    r.expected = uint32_t(keys.back() - keys.front() + 1);
+    for (size_t i = 1; i < keys.size(); ++i)
+        if (keys[i] > keys[i - 1] + 1)
+            r.gaps.push_back({keys[i - 1] + 1, keys[i] - 1, uint32_t(keys[i] - keys[i - 1] - 1)});
+    return r;
+}
+
 CompletenessReport CheckEventCompleteness(int mode, uint32_t firstIndex, uint32_t requested, uint32_t rows,
                                           uint32_t present, uint32_t invalid) {
     switch (mode) {

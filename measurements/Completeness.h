@@ -57,6 +57,9 @@ CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFile
 // `first + requested - 1`, and they arrive in that order, so what is missing is
 // the indexes after the last one that came. A report of this kind has `byIndex` set.
 CompletenessReport CheckIndexCompleteness(uint32_t first, uint32_t requested, uint32_t received, uint32_t invalid);
+// The indexes an event archive holds (ascending, each once): every index from the
+// first to the last is expected, the missing ones are the gaps.
+CompletenessReport CheckIndexKeys(const std::vector<int64_t>& keys, uint32_t invalid);
 // The event viewers' report by their mode: by index, the indexes asked for
 // (`requested` 0: the rows shown); by period, the records that came, none
 // missing; from a file, which keeps no indexes, the file's rows numbered from 1

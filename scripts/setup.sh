@@ -5,7 +5,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-      libxlsxwriter-dev libzip-dev libpugixml-dev
+      libxlsxwriter-dev libzip-dev libpugixml-dev libsqlite3-dev
       qt6-charts-dev libqt6opengl6-dev
       fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth
       dpkg-dev file desktop-file-utils

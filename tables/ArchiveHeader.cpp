@@ -10,15 +10,15 @@ namespace zul {
 namespace {
 
 const ArchiveKindInfo kKinds[kArchiveKindCount] = {
-    {"ALA", 0, false, 6, ".ala", false},
-    {"AUD", 0, false, 6, ".aud", false},
-    {"MSA", 0, true, 6, ".mch", true},
-    {"HOU", 0, true, 4, ".hch", true},
-    {"DAY", 0, true, 3, ".dch", true},
-    {"CLB", 0, false, 6, ".clb", true},
-    {"MSA", 1, true, 6, ".mwm", true},
-    {"HOU", 1, false, 4, ".hwm", true},
-    {"DAY", 1, false, 3, ".dwm", true},
+    {"ALA", 0, false, 6, ".ala", false, "diag", 22, true},
+    {"AUD", 0, false, 6, ".aud", false, "interv", 24, true},
+    {"MSA", 0, true, 6, ".mch", true, "meas", 94, false},
+    {"HOU", 0, true, 4, ".hch", true, "hour", 94, false},
+    {"DAY", 0, true, 3, ".dch", true, "day", 94, false},
+    {"CLB", 0, false, 6, ".clb", true, "clb", 10, false},
+    {"MSA", 1, true, 6, ".mwm", true, "wmeas", 29, false},
+    {"HOU", 1, false, 4, ".hwm", true, "whour", 28, false},
+    {"DAY", 1, false, 3, ".dwm", true, "wday", 28, false},
 };
 
 void CopyField(uint8_t* to, const TableImage& image, int t, int f, size_t n) {
@@ -32,6 +32,15 @@ void CopyField(uint8_t* to, const TableImage& image, int t, int f, size_t n) {
 
 const ArchiveKindInfo& KindInfo(ArchiveKind kind) {
     return kKinds[kind >= 0 && kind < kArchiveKindCount ? kind : 0];
+}
+
+bool ArchiveKindByName(const std::string& name, ArchiveKind& kind) {
+    for (int k = 0; k < kArchiveKindCount; ++k)
+        if (name == kKinds[k].name) {
+            kind = ArchiveKind(k);
+            return true;
+        }
+    return false;
 }
 
 ParameterSlot ParameterSlot::FromTable1(const uint8_t* field) {

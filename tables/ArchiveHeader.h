@@ -48,8 +48,13 @@ struct ArchiveKindInfo {
     int periodBytes;        // 6 moment, 4 hour, 3 day
     const char* extension;  // ".ala", ...
     bool checksSource;      // the viewer tests byte 3 (not the event files)
+    const char* name;       // the command line's name: "diag", "meas", "wmeas", ...
+    int recordSize;         // bytes of one record as the controller sends it
+    bool byIndex;           // keyed by the global index (event archives), else by moment
 };
 const ArchiveKindInfo& KindInfo(ArchiveKind kind);
+// The kind of a command-line name ("diag" ... "wday"); false for another name.
+bool ArchiveKindByName(const std::string& name, ArchiveKind& kind);
 
 // One gas parameter as the header keeps it (41 bytes, the first 13 written).
 struct ParameterSlot {

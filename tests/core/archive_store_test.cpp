@@ -1,0 +1,164 @@
+// The archive store's rules on a real SQLite file: a key is held once, a record
+// with a failed check is replaced by an intact copy and never the other way,
+// kinds and instruments are kept apart, what is committed survives reopening,
+// and a file of a newer schema is refused. Python's own sqlite3 module reads the
+// file independently.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "store/ArchiveStore.h"
+
+namespace zul {
+namespace {
+
+namespace fs = std::filesystem;
+
+StoreRecord Rec(int64_t key, bool intact, uint8_t fill, int size = 94) {
+    StoreRecord r;
+    r.key = r.moment = key;
+    r.intact = intact;
+    r.bytes.assign(size_t(size), fill);
+    return r;
+}
+
+// What python3 prints for a query on the file.
+std::string Python(const std::string& path, const std::string& query) {
+    const std::string cmd = "/usr/bin/python3 -c \"import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); "
+                            "print(c.execute(sys.argv[2]).fetchall()); c.commit()\" '" + path + "' \"" + query + "\"";
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[512];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+    return out;
+}
+
+class ArchiveStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = (fs::temp_directory_path() / ("zul-store-" + std::to_string(getpid()) + ".sqlite")).string();
+        fs::remove(path);
+        Open();
+        StoreController c;
+        c.mac = "00:1A:2B:3C:4D:5E";
+        c.name = "Узел 1";
+        c.image.assign(2925, 7);
+        ASSERT_TRUE(store->PutController(c)) << store->errorText();
+    }
+    void TearDown() override {
+        store.reset();
+        for (const char* tail : {"", "-wal", "-shm"}) fs::remove(path + tail);
+    }
+    void Open() {
+        std::string why;
+        store = OpenArchiveStore(path, why);
+        ASSERT_TRUE(store) << why;
+    }
+    int Put(ArchiveKind kind, std::vector<StoreRecord> recs) {
+        int added = -1;
+        EXPECT_TRUE(store->PutRecords(mac, kind, recs.data(), recs.size(), added)) << store->errorText();
+        return added;
+    }
+    std::string path, mac = "00:1A:2B:3C:4D:5E";
+    std::unique_ptr<ArchiveStore> store;
+};
+
+TEST_F(ArchiveStoreTest, KeysAreHeldOnceAndIntactCopiesReplaceBadOnes) {
+    struct Step {
+        const char* what;
+        std::vector<StoreRecord> put;
+        int added;
+        uint64_t held, bad;
+        int64_t key;  // a key to look at afterwards
+        bool intact;
+        uint8_t fill;
+    } steps[] = {
+        {"new keys", {Rec(100, true, 1), Rec(200, false, 2), Rec(300, true, 3)}, 3, 3, 1, 200, false, 2},
+        {"the same again", {Rec(100, true, 1), Rec(300, true, 3)}, 0, 3, 1, 100, true, 1},
+        {"a held intact record is not replaced", {Rec(100, true, 9)}, 0, 3, 1, 100, true, 1},
+        {"nor by a bad copy", {Rec(300, false, 8)}, 0, 3, 1, 300, true, 3},
+        {"a bad copy of a bad record changes nothing", {Rec(200, false, 5)}, 0, 3, 1, 200, false, 2},
+        {"an intact copy replaces the bad one", {Rec(200, true, 6), Rec(400, true, 4)}, 1, 4, 0, 200, true, 6},
+        {"a key twice in one reply", {Rec(500, true, 5), Rec(500, true, 7)}, 1, 5, 0, 500, true, 5},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        EXPECT_EQ(Put(kArchMch, s.put), s.added);
+        KindSummary sum;
+        ASSERT_TRUE(store->Summary(mac, kArchMch, sum));
+        EXPECT_EQ(sum.held, s.held);
+        EXPECT_EQ(sum.bad, s.bad);
+        EXPECT_EQ(sum.first, 100);
+        std::vector<StoreRecord> got;
+        ASSERT_TRUE(store->Records(mac, kArchMch, s.key, s.key, got));
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].intact, s.intact);
+        EXPECT_EQ(got[0].bytes, std::vector<uint8_t>(94, s.fill));
+    }
+    // Reopened, the file holds what was committed; Python reads the same rows.
+    store.reset();
+    Open();
+    KindSummary sum;
+    ASSERT_TRUE(store->Summary(mac, kArchMch, sum));
+    EXPECT_EQ(sum.held, 5u);
+    EXPECT_EQ(sum.last, 500);
+    EXPECT_EQ(Python(path, "SELECT count(*), sum(length(bytes)), sum(intact) FROM record"), "[(5, 470, 5)]\n");
+}
+
+TEST_F(ArchiveStoreTest, KindsInstrumentsAndPeriodsAreKeptApart) {
+    Put(kArchMch, {Rec(10, true, 1), Rec(20, true, 1)});
+    Put(kArchMwm, {Rec(10, true, 2, 29)});
+    StoreRecord e1 = Rec(7001, true, 3, 22), e2 = Rec(7002, true, 3, 22);
+    e1.moment = 500, e2.moment = 900;  // events: key an index, the moment apart
+    Put(kArchAla, {e1, e2});
+    struct Case {
+        ArchiveKind kind;
+        int64_t from, to;
+        bool byMoment;
+        size_t count;
+        int64_t firstKey;
+    } cases[] = {
+        {kArchMch, 0, 100, false, 2, 10},  {kArchMwm, 0, 100, false, 1, 10}, {kArchHch, 0, 100, false, 0, 0},
+        {kArchMch, 15, 20, false, 1, 20},  {kArchAla, 600, 900, true, 1, 7002}, {kArchAla, 7001, 7001, false, 1, 7001},
+        {kArchAud, 0, 100000, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(KindInfo(c.kind).name);
+        std::vector<StoreRecord> got;
+        ASSERT_TRUE(store->Records(mac, c.kind, c.from, c.to, got, c.byMoment));
+        ASSERT_EQ(got.size(), c.count);
+        if (c.count) EXPECT_EQ(got[0].key, c.firstKey);
+    }
+    EXPECT_EQ(Python(path, "SELECT kind, instrument, count(*) FROM record GROUP BY kind, instrument ORDER BY kind, instrument"),
+              "[('diag', 0, 2), ('meas', 0, 2), ('meas', 1, 1)]\n");
+    std::vector<StoreController> all;
+    ASSERT_TRUE(store->Controllers(all));
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].name, "Узел 1");
+    EXPECT_EQ(all[0].image.size(), 2925u);
+    // An unknown controller takes no records.
+    int added = 0;
+    StoreRecord r = Rec(1, true, 1);
+    EXPECT_FALSE(store->PutRecords("00:00:00:00:00:09", kArchMch, &r, 1, added));
+    EXPECT_NE(store->errorText().find("00:00:00:00:00:09"), std::string::npos);
+}
+
+TEST_F(ArchiveStoreTest, AFileOfANewerSchemaIsRefused) {
+    store.reset();
+    Python(path, "UPDATE store_meta SET value='99' WHERE name='schema_version'");
+    std::string why;
+    EXPECT_FALSE(OpenArchiveStore(path, why));
+    EXPECT_NE(why.find("schema version 99"), std::string::npos) << why;
+    EXPECT_FALSE(OpenArchiveStore("/nonexistent-folder/s.sqlite", why));
+    EXPECT_FALSE(OpenArchiveStore("postgresql://127.0.0.1:1/zul", why));
+    EXPECT_EQ(MacText(std::vector<uint8_t>{0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}.data()), "00:1A:2B:3C:4D:5E");
+    EXPECT_EQ(StoreKeyText(kArchAla, 1234), "1234");
+    EXPECT_EQ(StoreKeyText(kArchMch, int64_t(45366) * 86400 + 3600 * 12 + 61), "2024-03-15 12:01:01");
+}
+
+}  // namespace
+}  // namespace zul
