@@ -68,16 +68,16 @@ bool PosixSerialPort::OpenPath(const std::string& path, int baud, int dataBits, 
         openErrno_ = errno;
         return false;
     }
-    // Exclusive: TIOCEXCL keeps other openers out (but not root), flock keeps out
-    // every program that asks for the lock, ours included.
+    // Exclusive: TIOCEXCL (below) keeps other openers out (but not root), flock keeps
+    // out every program that asks for the lock, ours included.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         openErrno_ = EBUSY;
         ::close(fd);
         return false;
     }
-    ::ioctl(fd, TIOCEXCL);
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
+        openErrno_ = errno;
         ::close(fd);
         return false;
     }
@@ -100,9 +100,12 @@ bool PosixSerialPort::OpenPath(const std::string& path, int baud, int dataBits, 
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+        openErrno_ = errno;
         ::close(fd);
         return false;
     }
+    // Set last, so that no failed open leaves it behind; Close clears it again.
+    ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     path_ = path;
     if (!SetBaudRate(baud)) {
@@ -116,6 +119,10 @@ bool PosixSerialPort::OpenPath(const std::string& path, int baud, int dataBits, 
 
 void PosixSerialPort::Close() {
     if (fd_ >= 0) {
+        // The exclusive mode outlives the descriptor while the device stays open elsewhere
+        // (a pseudo-terminal's other end, a getty): without this, every later open by
+        // anyone but root is refused.
+        ::ioctl(fd_, TIOCNXCL);
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
     }

@@ -1,5 +1,6 @@
 // A serial device the user may not open: the engine's message stays, and the
 // command line adds what to do about it (the owning group, logging in again).
+// A line one run held exclusively opens again for the next run of an ordinary user.
 #include <gtest/gtest.h>
 
 #include <grp.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "cli/Process.h"
+#include "cli/StoppedSim.h"
 
 namespace {
 
@@ -55,6 +57,28 @@ TEST(PortPermission, RefusedDeviceNamesItsGroupAndKeepsTheEngineMessage) {
     EXPECT_NE(r.err.find("Нет прав на устройство " + device), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("в группу " + groupName + " (sudo usermod -aG " + groupName), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("войдите в систему заново"), std::string::npos) << r.err;
+}
+
+TEST(PortPermission, ALineOpensAgainForAnOrdinaryUserAfterARun) {
+    zul::sim::Qrtsim controller(zul::test::StoppedAt(12, 0, 0));
+    ASSERT_TRUE(controller.StartPty());
+    const std::string device = controller.ptyDevice();
+    std::string program = ZUL_BIN;
+    std::vector<std::string> args;
+    if (::geteuid() == 0) {
+        // Root passes the exclusive mode: the runs are made as nobody, on a line open to all.
+        ASSERT_EQ(::chmod(device.c_str(), 0666), 0);
+        program = "/usr/bin/setpriv";
+        args = {"--reuid=65534", "--regid=65534", "--clear-groups", ZUL_BIN};
+    }
+    for (const char* a : {"--serial", device.c_str(), "--preambles", "0", "read", "0", "1"}) args.push_back(a);
+    for (int run = 1; run <= 3; ++run) {
+        const auto r = RunProgram(program, args);
+        if (::geteuid() == 0 && r.err.find("setpriv") != std::string::npos)
+            GTEST_SKIP() << "root cannot drop its privileges here: " << r.err;
+        EXPECT_EQ(r.status, 0) << "run " << run << ": " << r.err;
+        EXPECT_EQ(r.out, "0.1: 49\n") << "run " << run;
+    }
 }
 
 TEST(PortPermission, MissingDeviceGetsNoAdvice) {
