@@ -1,5 +1,6 @@
 #include "link/Clock.h"
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -7,13 +8,23 @@
 namespace zul {
 
 void Clock::WaitUntil(int64_t untilNs) const {
-    // Sleep the bulk, spin the last 2 ms: a sleeping thread may wake late on a busy machine.
-    constexpr int64_t kSpinNs = 2000000;
     for (;;) {
-        int64_t left = untilNs - MonotonicNs();
+        const int64_t left = untilNs - MonotonicNs();
         if (left <= 0) return;
-        if (left > kSpinNs)
-            std::this_thread::sleep_for(std::chrono::nanoseconds(left - kSpinNs));
+        std::this_thread::sleep_for(std::chrono::nanoseconds(left));
+    }
+}
+
+void SystemClock::WaitUntilExactly(int64_t untilNs) const {
+    // Sleep in the kernel until shortly before the moment (a sleeping thread wakes some
+    // tens of microseconds late), then spin the rest on the counter.
+    const int64_t wake = untilNs - kSpinNs;
+    if (wake > MonotonicNs()) {
+        const timespec at{time_t(wake / 1000000000), long(wake % 1000000000)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+    }
+    while (MonotonicNs() < untilNs) {
     }
 }
 

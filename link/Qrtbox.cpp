@@ -280,23 +280,22 @@ bool Qrtbox::Transmit(int n) {
     port->SetBaudRate(baudRate);
     port->Purge();
     pendingBegin_ = pendingEnd_ = 0;
-    if (linkKind == kLinkDirect) {
-        port->SetRts(true);
-        clock->WaitMs(2);
-    }
+    // A line without RTS (a pseudo-terminal) refuses it: then nothing is timed.
+    const bool rts = linkKind == kLinkDirect && port->SetRts(true);
+    if (rts) clock->WaitMs(2);
     Notify(ExchangeEvent::kRequest, out_.data(), n, attempt_);
     if (!port->Write(out_.data(), size_t(n))) {
         port->ClearComErrors();
-        if (linkKind == kLinkDirect) port->SetRts(false);
+        if (rts) port->SetRts(false);
         errorCode = kErrPortWrite;
         return false;
     }
-    if (linkKind == kLinkDirect) {
+    if (rts) {
         // The frame and one character more, counted from the write's return: the line
         // started sending no later, so a thread held up before or inside the write
         // (a busy machine, a slow observer) never drops RTS on the frame's last bytes.
         const double bitNs = 1e9 / double(baudRate > 0 ? baudRate : 1);
-        clock->WaitUntil(clock->MonotonicNs() + int64_t(double(n + 1) * 10.0 * bitNs));
+        clock->WaitUntilExactly(clock->MonotonicNs() + int64_t(double(n + 1) * 10.0 * bitNs));
         port->SetRts(false);
     }
     return true;
