@@ -23,10 +23,11 @@ const char* const kCollectHelp =
     "the event archives from the newest index held + 1, the others from the last moment\n"
     "held; the first collection of a kind takes the whole window the controller still\n"
     "holds, or what lies from --since. Records held with a failed check are asked for\n"
-    "again while the controller has them. KIND: diag interv meas hour day clb wmeas whour\n"
-    "wday (default: every kind the controller has). STORE: an SQLite file (created when\n"
-    "missing); default \"archive-store.sqlite\" in the program folder. Each reply is kept\n"
-    "as it arrives: a collection cut short keeps what arrived and exits 1. On stdout:\n"
+    "again while the controller has them, until three damaged copies have come.\n"
+    "KIND: diag interv meas hour day clb wmeas whour wday (default: every kind the\n"
+    "controller has). STORE: an SQLite file (created when missing); default\n"
+    "\"archive-store.sqlite\" in the program folder. Records are kept as they arrive, whole\n"
+    "replies only: a collection cut short keeps what arrived and exits 1. On stdout:\n"
     "  controller<TAB>MAC<TAB>NAME\n"
     "  KIND<TAB>NEW<TAB>HELD<TAB>FIRST<TAB>LAST      one line per kind collected\n";
 

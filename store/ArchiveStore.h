@@ -62,8 +62,9 @@ public:
     // Every controller held, by MAC.
     virtual bool Controllers(std::vector<StoreController>& out) = 0;
 
-    // The records of one reply, in one transaction: a key already held is left
-    // alone, except that an intact record replaces a held one whose check failed.
+    // The records of one or more whole replies, in one transaction: a key already
+    // held is left alone, except that an intact record replaces a held one whose
+    // check failed (and a damaged copy of it is counted).
     // `added`: the keys that were not held before. The controller must be known.
     virtual bool PutRecords(const std::string& mac, ArchiveKind kind, const StoreRecord* records, size_t count,
                             int& added) = 0;
@@ -72,8 +73,10 @@ public:
     // by the records' moments instead (the event archives' periods), still in key order.
     virtual bool Records(const std::string& mac, ArchiveKind kind, int64_t from, int64_t to,
                          std::vector<StoreRecord>& out, bool byMoment = false) = 0;
-    // Keys of the records held with a failed check, oldest first, at most `limit`.
-    virtual bool BadKeys(const std::string& mac, ArchiveKind kind, size_t limit, std::vector<int64_t>& out) = 0;
+    // Keys of the records held with a failed check whose damaged copy came fewer than
+    // `copies` times, oldest first, at most `limit`.
+    virtual bool BadKeys(const std::string& mac, ArchiveKind kind, size_t limit, int copies,
+                         std::vector<int64_t>& out) = 0;
 
     // Why the last call failed.
     const std::string& errorText() const { return error_; }

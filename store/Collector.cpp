@@ -21,6 +21,8 @@ constexpr int64_t kHour = 3600, kDay = 86400;
 // Records held with a failed check asked for again per kind and collection: a
 // record damaged in the controller stays damaged, and every exchange costs.
 constexpr size_t kMendPerCollection = 8;
+// A record whose damaged copy came this many times is not asked for again.
+constexpr int kCopiesOfBad = 3;
 constexpr uint8_t kEmptyArchive[6] = {1, 1, 1, 0, 0, 0};
 
 PackedDateTime PackedOfSeconds(int64_t seconds) { return ToPacked(double(seconds) / double(kDay)); }
@@ -35,19 +37,22 @@ std::string TrimmedName(const uint8_t* field, size_t size) {
 
 }  // namespace
 
-// Commits each reply's records to the store as the reader takes them.
+// Commits the replies' records to the store as the reader takes them: each reply at
+// once, unless the last commit is less than kCommitGapNs old; then it goes with the
+// next reply's, or with Flush at the end of the read. A transaction holds whole
+// replies only, and a fast link does not wait on a commit per reply.
 class Collector::Sink : public ArchiveReplySink {
 public:
-    Sink(ArchiveStore& store, const std::string& mac, ArchiveKind kind, uint32_t firstIndex, int64_t lastKey)
-        : store_(store), mac_(mac), kind_(kind), first_(firstIndex), lastKey_(lastKey) {}
+    Sink(ArchiveStore& store, const class Clock& clock, const std::string& mac, ArchiveKind kind, uint32_t firstIndex,
+         int64_t lastKey)
+        : store_(store), clock_(clock), mac_(mac), kind_(kind), first_(firstIndex), lastKey_(lastKey) {}
 
     bool TakeReply(const uint8_t* records, int count, uint32_t before) override {
         const ArchiveKindInfo& k = KindInfo(kind_);
         const int size = k.recordSize;
-        batch_.resize(size_t(count));
         for (int i = 0; i < count; ++i) {
             const uint8_t* rec = records + size_t(i) * size_t(size);
-            StoreRecord& r = batch_[size_t(i)];
+            StoreRecord& r = pending_.emplace_back();
             r.bytes.assign(rec, rec + size);
             r.intact = Crc16(rec, uint16_t(size)) == 0;
             const bool dated = IsValidPacked(rec);
@@ -56,25 +61,34 @@ public:
             r.key = k.byIndex ? int64_t(first_) + before + i : dated ? r.moment : lastKey_ + 1;
             if (!k.byIndex) lastKey_ = r.key;
         }
-        int added = 0;
-        if (!store_.PutRecords(mac_, kind_, batch_.data(), batch_.size(), added)) {
-            failed = true;
-            return false;
-        }
-        this->added += added;
-        return true;
+        const int64_t now = clock_.MonotonicNs();
+        return now - lastCommitNs_ < kCommitGapNs || Commit(now);
     }
+    // Commits what is held back; false when the store failed.
+    bool Flush() { return !failed && (pending_.empty() || Commit(clock_.MonotonicNs())); }
 
     int added = 0;
     bool failed = false;
 
 private:
+    static constexpr int64_t kCommitGapNs = 20'000'000;
+    bool Commit(int64_t now) {
+        int n = 0;
+        if (!store_.PutRecords(mac_, kind_, pending_.data(), pending_.size(), n)) return !(failed = true);
+        added += n;
+        pending_.clear();
+        lastCommitNs_ = now;
+        return true;
+    }
+
     ArchiveStore& store_;
+    const class Clock& clock_;
     std::string mac_;
     ArchiveKind kind_;
     uint32_t first_;
     int64_t lastKey_;
-    std::vector<StoreRecord> batch_;
+    int64_t lastCommitNs_ = INT64_MIN / 2;
+    std::vector<StoreRecord> pending_;
 };
 
 Collector::Collector(TableIo& io, UserInterface& ui, StatusBar* bar, const class Clock& clock,
@@ -143,7 +157,7 @@ bool Collector::Held(ArchiveKind kind, KindSummary& held, CollectedKind& out) {
 }
 
 bool Collector::BadKeys(ArchiveKind kind, std::vector<int64_t>& keys, CollectedKind& out) {
-    if (store_.BadKeys(controller_.mac, kind, kMendPerCollection, keys)) return true;
+    if (store_.BadKeys(controller_.mac, kind, kMendPerCollection, kCopiesOfBad, keys)) return true;
     StoreFailed();
     return out.ok = false;
 }
@@ -181,10 +195,14 @@ void Collector::CollectEvents(ArchiveKind kind, CollectedKind& out) {
     }
     // Reads `count` records from `first` into the store.
     auto read = [&](uint32_t first, uint64_t count) {
-        Sink sink(store_, controller_.mac, kind, first, 0);
+        Sink sink(store_, clock_, controller_.mac, kind, first, 0);
         fetch.CollectInto(&sink);
         EventFetchResult r;
         fetch.ByIndex(a, first, int(std::min<uint64_t>(count, INT32_MAX)), r);
+        if (!sink.Flush()) {
+            StoreFailed();
+            r.end = ReadEnd::kFileError;
+        }
         out.added += sink.added;
         out.requests += r.requests;
         if (r.end == ReadEnd::kEmpty && r.records.empty()) r.end = ReadEnd::kComplete;
@@ -196,7 +214,7 @@ void Collector::CollectEvents(ArchiveKind kind, CollectedKind& out) {
     std::vector<int64_t> bad;
     if (!BadKeys(kind, bad, out)) return;
     for (int64_t key : bad)
-        if (key >= int64_t(oldest) && key <= int64_t(newest) && !read(uint32_t(key), 1)) return;
+        if (key >= int64_t(oldest) && uint64_t(key) < from && !read(uint32_t(key), 1)) return;
 }
 
 bool Collector::FirstIndexSince(ArchiveKind kind, uint32_t oldest, uint32_t newest, uint64_t& first) {
@@ -227,10 +245,14 @@ void Collector::CollectPeriod(ArchiveKind kind, CollectedKind& out) {
     const int64_t now = SecondsOfPacked(io_.image().Data(2));
     ChromFetch fetch(io_, ui_, bar_, clock_, folder_);
     auto read = [&](int64_t from, int64_t to, int64_t lastKey) {
-        Sink sink(store_, controller_.mac, kind, 0, lastKey);
+        Sink sink(store_, clock_, controller_.mac, kind, 0, lastKey);
         fetch.CollectInto(&sink);
         ChromFetchResult r;
         fetch.ByPeriod(ck, PackedOfSeconds(from), PackedOfSeconds(to), r);
+        if (!sink.Flush()) {
+            StoreFailed();
+            r.end = ReadEnd::kFileError;
+        }
         out.added += sink.added;
         out.requests += r.requests;
         out.end = r.end;
@@ -242,7 +264,7 @@ void Collector::CollectPeriod(ArchiveKind kind, CollectedKind& out) {
     std::vector<int64_t> bad;
     if (!BadKeys(kind, bad, out)) return;
     for (int64_t key : bad)
-        if (key >= windowStart && key <= now && !read(key, key, key - 1)) return;
+        if (key >= windowStart && key < from && !read(key, key, key - 1)) return;
 }
 
 void Collector::CollectRange(ArchiveKind kind, CollectedKind& out) {
@@ -262,10 +284,14 @@ void Collector::CollectRange(ArchiveKind kind, CollectedKind& out) {
         ShortPeriod p;
         std::memcpy(p.start, first, width);
         std::memcpy(p.end, last, width);
-        Sink sink(store_, controller_.mac, kind, 0, 0);
+        Sink sink(store_, clock_, controller_.mac, kind, 0, held.last);
         fetch.CollectInto(&sink);
         ChromFetchResult r;
         fetch.ByRange(ck, p, r);
+        if (!sink.Flush()) {
+            StoreFailed();
+            r.end = ReadEnd::kFileError;
+        }
         out.added += sink.added;
         out.requests += r.requests;
         out.end = r.end;
@@ -283,7 +309,7 @@ void Collector::CollectRange(ArchiveKind kind, CollectedKind& out) {
     if (!BadKeys(kind, bad, out)) return;
     for (int64_t key : bad) {
         const PackedDateTime at = PackedOfSeconds(key);
-        if (!before(at.data(), range.oldest) && !before(range.latest, at.data()) && !read(at.data(), at.data())) return;
+        if (!before(at.data(), range.oldest) && before(at.data(), first) && !read(at.data(), at.data())) return;
     }
 }
 

@@ -2,9 +2,10 @@
 // the newest record held (events by index from the newest held + 1, clamped to the
 // controller's oldest and newest; the others by period, hour or day from the last
 // moment held); the first collection of a kind takes the whole window the
-// controller still holds, or what lies from `since`. Records held with a failed
-// check are asked for again while the controller still has them, and an intact
-// copy replaces them. Every read goes through the event and chromatograph fetches
+// controller still holds, or what lies from `since`. Records held from earlier
+// collections with a failed check are asked for again (a few per kind and
+// collection) while the controller still has them, until an intact copy replaces
+// them or three damaged copies have come. Every read goes through the event and chromatograph fetches
 // (the one archive reader); each reply is committed to the store as it arrives.
 //
 //   // identity and base tables read first (IdentifyController, ReadBaseTables)

@@ -21,6 +21,8 @@ const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS record("
     " controller INTEGER NOT NULL REFERENCES controller(id), kind TEXT NOT NULL, instrument INTEGER NOT NULL,"
     " key INTEGER NOT NULL, moment INTEGER NOT NULL, intact INTEGER NOT NULL, bytes BLOB NOT NULL,"
+    // Damaged copies received while the record is held with a failed check.
+    " copies INTEGER NOT NULL DEFAULT 1,"
     " PRIMARY KEY(controller, kind, instrument, key)) WITHOUT ROWID;";
 
 // A prepared statement, reset after each use.
@@ -79,7 +81,8 @@ public:
         sqlite3_busy_timeout(db_, 10000);  // another collector writing: wait for it
         // Write-ahead journal: a reply's commit costs no disk flush, and a killed
         // collection leaves every committed reply and nothing of the one after.
-        if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") ||
+        if (!Exec("PRAGMA page_size=1024") || !Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") ||
+            !Exec("PRAGMA wal_autocheckpoint=16384") ||
             !Exec("PRAGMA foreign_keys=ON") || !Exec("BEGIN IMMEDIATE") || !Exec(kSchema)) {
             why = "cannot open the store " + path + ": " + error_;
             return false;
@@ -133,7 +136,7 @@ public:
                     int& added) override {
         added = 0;
         int64_t id = 0;
-        if (!ControllerId(mac, id) || !Exec("BEGIN IMMEDIATE")) return false;
+        if (!ControllerId(mac, id) || !Done(Prepared("BEGIN IMMEDIATE"))) return false;
         const std::string k = KindColumn(kind);
         const int instrument = KindInfo(kind).source;
         Statement& insert = Prepared(
@@ -142,6 +145,9 @@ public:
         Statement& mend = Prepared(
             "UPDATE record SET moment=?5, intact=1, bytes=?6"
             " WHERE controller=?1 AND kind=?2 AND instrument=?3 AND key=?4 AND intact=0");
+        Statement& counted = Prepared(
+            "UPDATE record SET copies=copies+1 WHERE controller=?1 AND kind=?2 AND instrument=?3 AND key=?4"
+            " AND intact=0");
         for (size_t i = 0; i < count; ++i) {
             const StoreRecord& r = records[i];
             insert.Int(1, id);
@@ -156,7 +162,14 @@ public:
                 ++added;
                 continue;
             }
-            if (!r.intact) continue;
+            if (!r.intact) {
+                counted.Int(1, id);
+                counted.Text(2, k);
+                counted.Int(3, instrument);
+                counted.Int(4, r.key);
+                if (!Done(counted)) return Rollback();
+                continue;
+            }
             mend.Int(1, id);
             mend.Text(2, k);
             mend.Int(3, instrument);
@@ -165,8 +178,7 @@ public:
             mend.Blob(6, r.bytes);
             if (!Done(mend)) return Rollback();
         }
-        if (!Exec("COMMIT")) return Rollback();
-        return true;
+        return Done(Prepared("COMMIT")) || Rollback();
     }
 
     bool Summary(const std::string& mac, ArchiveKind kind, KindSummary& out) override {
@@ -211,14 +223,16 @@ public:
         return rc == SQLITE_DONE ? Finished(s) : Failed(s);
     }
 
-    bool BadKeys(const std::string& mac, ArchiveKind kind, size_t limit, std::vector<int64_t>& out) override {
+    bool BadKeys(const std::string& mac, ArchiveKind kind, size_t limit, int copies,
+                 std::vector<int64_t>& out) override {
         out.clear();
         int64_t id = 0;
         if (!ControllerId(mac, id)) return false;
         Statement& s = Prepared("SELECT key FROM record WHERE controller=?1 AND kind=?2 AND instrument=?3"
-                                " AND intact=0 ORDER BY key LIMIT ?4");
+                                " AND intact=0 AND copies<?5 ORDER BY key LIMIT ?4");
         Bind(s, id, kind);
         s.Int(4, int64_t(limit));
+        s.Int(5, copies);
         int rc;
         while ((rc = s.Step()) == SQLITE_ROW) out.push_back(s.Col(0));
         return rc == SQLITE_DONE ? Finished(s) : Failed(s);

@@ -99,14 +99,32 @@ TEST_F(ArchiveStoreTest, KeysAreHeldOnceAndIntactCopiesReplaceBadOnes) {
         EXPECT_EQ(got[0].intact, s.intact);
         EXPECT_EQ(got[0].bytes, std::vector<uint8_t>(94, s.fill));
     }
+    // Damaged copies are counted: a collection stops asking for a record that keeps coming damaged.
+    struct Asked {
+        int copiesBefore;
+        std::vector<int64_t> keys;
+    } asked[] = {{2, {600}}, {3, {600}}};
+    EXPECT_EQ(Put(kArchMch, {Rec(600, false, 1)}), 1);
+    for (const Asked& a : asked) {
+        std::vector<int64_t> keys;
+        ASSERT_TRUE(store->BadKeys(mac, kArchMch, 10, a.copiesBefore, keys));
+        EXPECT_EQ(keys, a.keys);
+    }
+    EXPECT_EQ(Put(kArchMch, {Rec(600, false, 1)}), 0);
+    std::vector<int64_t> keys;
+    ASSERT_TRUE(store->BadKeys(mac, kArchMch, 10, 2, keys));
+    EXPECT_TRUE(keys.empty()) << "two damaged copies came";
+    ASSERT_TRUE(store->BadKeys(mac, kArchMch, 10, 3, keys));
+    EXPECT_EQ(keys, std::vector<int64_t>{600});
+    EXPECT_EQ(Put(kArchMch, {Rec(600, true, 2)}), 0);
     // Reopened, the file holds what was committed; Python reads the same rows.
     store.reset();
     Open();
     KindSummary sum;
     ASSERT_TRUE(store->Summary(mac, kArchMch, sum));
-    EXPECT_EQ(sum.held, 5u);
-    EXPECT_EQ(sum.last, 500);
-    EXPECT_EQ(Python(path, "SELECT count(*), sum(length(bytes)), sum(intact) FROM record"), "[(5, 470, 5)]\n");
+    EXPECT_EQ(sum.held, 6u);
+    EXPECT_EQ(sum.last, 600);
+    EXPECT_EQ(Python(path, "SELECT count(*), sum(length(bytes)), sum(intact) FROM record"), "[(6, 564, 6)]\n");
 }
 
 TEST_F(ArchiveStoreTest, KindsInstrumentsAndPeriodsAreKeptApart) {
