@@ -438,13 +438,4 @@ void TFormMain::NaboutClick() {
     about.exec();
 }
 
-// ---------------------------------------------------------------------------
-// Commands that later versions fill in
-
-void TFormMain::NotAvailable() {
-    auto* item = qobject_cast<QAction*>(sender());
-    ShowNotAvailable(item ? item->text() : QString(), this);
-}
-
-
 }  // namespace zul

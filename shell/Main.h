@@ -162,7 +162,6 @@ private:
     void BuildMenus();
     void BuildStatusBars();
     void LayoutMainPanels();
-    void NotAvailable();
     // The chromatograph archives (MainChrom.cpp): kind as ChromTableKind.
     void ChromByPeriod(int kind);
     void ChromByRange(int kind);

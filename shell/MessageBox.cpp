@@ -82,9 +82,4 @@ bool ShowMessageBox(int kind, const QString& line1, const QString& line2, QWidge
 
 int AnswerFlag() { return g_answerFlag; }
 
-void ShowNotAvailable(const QString& what, QWidget* parent) {
-    ShowMessageBox(kMsgPlain, QStringLiteral("Функция «%1» пока недоступна.").arg(what.trimmed()),
-                   QStringLiteral("Она появится в следующей версии программы."), parent);
-}
-
 }  // namespace zul

@@ -40,7 +40,4 @@ private:
 bool ShowMessageBox(int kind, const QString& line1, const QString& line2, QWidget* parent = nullptr);
 int AnswerFlag();
 
-// Says plainly that a menu command is not built yet.
-void ShowNotAvailable(const QString& what, QWidget* parent = nullptr);
-
 }  // namespace zul

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/support/Unprivileged.h"
 #include "shell/Folders.h"
 
 using namespace zul;
@@ -41,12 +42,18 @@ TEST_F(FoldersTest, ChoiceOrder) {
 }
 
 TEST_F(FoldersTest, ReadOnlyExecutableFolderFallsBackToXdgData) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     const fs::path ro = root / "ro";
     fs::create_directories(ro);
-    fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                            fs::perms::others_exec);
+    fs::permissions(root, fs::perms::all);  // the unprivileged user makes the XDG folder here
     ProgramFolderSources s{"", "", ro.string(), (root / "xdg").string(), (root / "home").string()};
-    EXPECT_EQ(ChooseProgramFolder(s), (root / "xdg" / "zul-qrt510").string() + "/");
+    const std::string expected = (root / "xdg" / "zul-qrt510").string() + "/";
+    const int r = test::RunUnprivileged([&] { return ChooseProgramFolder(s) == expected ? 0 : 1; });
+    if (r == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop to an unprivileged user here";
+    EXPECT_EQ(r, 0) << "a read-only executable folder was chosen instead of " << expected;
+    EXPECT_TRUE(fs::is_directory(root / "xdg" / "zul-qrt510"));
+    EXPECT_TRUE(fs::is_empty(ro));
 }
 
 TEST_F(FoldersTest, MissingExecutableFolderFallsBackToXdgData) {

@@ -27,10 +27,12 @@ using zultest::EditorBench;
 
 namespace {
 
-// Accepts whatever editor comes up, untouched; other windows are closed.
-void AcceptUntouched() {
-    zultest::OnModal([](QWidget* w) {
+// Accepts whatever editor comes up, untouched, and counts it in *editorsShown;
+// other windows are closed.
+void AcceptUntouched(int* editorsShown) {
+    zultest::OnModal([editorsShown](QWidget* w) {
         if (auto* e = qobject_cast<TFormEditor*>(w)) {
+            ++*editorsShown;
             QVERIFY2(e->BtnWrite->isVisible() && !e->BtnAccept->isVisible(), qPrintable(e->objectName()));
             e->BtnWrite->click();
             if (e->isVisible()) e->reject();  // refused: fail below by the missing write
@@ -69,8 +71,10 @@ private slots:
             PutFloat(v, 0.05f);
             QVERIFY(b.sim.SetField(22, 17, {v, v + 4}));
         }
-        AcceptUntouched();
+        int editorsShown = 0;
+        AcceptUntouched(&editorsShown);
         commands[which](b.host);
+        QCOMPARE(editorsShown, 1);  // nothing written because nothing opened proves nothing
         QCOMPARE(b.writes.runs, EditorBench::Runs{});
         QVERIFY(b.ui.messages.empty());
         if (which == 5) QCOMPARE(b.menuRecomputes, 1);  // nothing to write counts as written
