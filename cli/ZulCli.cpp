@@ -397,6 +397,7 @@ int RunZul(int argc, char** argv) {
                        : command == "collect" ? RunCollectCommand(io, quiet, args, true)
                                               : RunReportCommand(io, quiet, args, true);
         if (rc != 0) return rc;
+        if (command == "report" && ReportFromStore(args)) return RunReportCommand(io, quiet, args);
     }
     if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
     if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");

@@ -66,11 +66,13 @@ bool ReportRangeRequest::Continue(const ArchiveReply& reply) {
 
 bool ReportFetch::MoistureMeter() const { return io_.image().Byte(6, 8) != 0; }
 
-ParameterUnits ReportFetch::Units() const {
+ParameterUnits UnitsOfImage(const TableImage& image) {
     ParameterUnits u{};
-    for (int i = 0; i < kMaxHeaderParameters; ++i) u[size_t(i)] = io_.image().Field(1, i)[50];
+    for (int i = 0; i < kMaxHeaderParameters; ++i) u[size_t(i)] = image.Field(1, i)[50];
     return u;
 }
+
+ParameterUnits ReportFetch::Units() const { return UnitsOfImage(io_.image()); }
 
 bool ReportFetch::ReadRange(int unit, uint8_t instrument, const uint8_t* start, const uint8_t* end, int limit,
                             const std::vector<uint8_t>* reference, const char* title, std::vector<uint8_t>& out) {

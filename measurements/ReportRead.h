@@ -23,6 +23,8 @@
 
 namespace zul {
 
+class TableImage;
+
 constexpr const char* kDayTemplate = "day_report_title.xlsx";
 // One name for the month template, tested for and opened alike.
 constexpr const char* kMonthTemplate = "mon_report_title.xlsx";
@@ -49,6 +51,9 @@ private:
     int stored_ = 0;
     bool failed_ = false;
 };
+
+// The unit codes of the gas parameters in table 1 of an image.
+ParameterUnits UnitsOfImage(const TableImage& image);
 
 class ReportFetch {
 public:

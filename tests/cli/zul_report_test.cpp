@@ -155,3 +155,46 @@ TEST_F(ZulReport, ReadFailuresLeaveNoReport) {
 
 }  // namespace
 }  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// The same reports built from the archive store after a collection: the workbooks
+// read back alike, cell for cell of what the reader compares.
+TEST_F(ZulReport, ReportsFromTheStoreEqualThoseFromTheController) {
+    Sim s(11, true);
+    const std::string store = (dir / "s.sqlite").string();
+    const RunResult collected =
+        RunProgram(ZUL_BIN, {"--tcp", TcpAddress(*s.sim), "--send-pause-ms", "0", "collect", "--store", store});
+    ASSERT_EQ(collected.status, 0) << collected.err;
+    struct Case {
+        std::vector<std::string> args;
+        const char* templ;
+        std::vector<std::string> cells;  // values compared besides the kinds of every row
+    } cases[] = {
+        {{"day", "2024-03-14"}, "day_report_title.xlsx", {"B10", "C10", "L10", "X10", "AA10", "B20", "X33"}},
+        {{"day", "2024-03-06"}, "day_report_title.xlsx", {"B10", "L10", "X10", "B33"}},
+        {{"month", "2024-03"}, "mon_report_title.xlsx", {"B14", "C14", "L14", "X14", "AA14", "B23", "X23"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        auto args = c.args;
+        args.insert(args.end(), {"--object", "Узел 3", "-o", (dir / "direct").string()});
+        const RunResult direct = s.Zul(args);
+        ASSERT_EQ(direct.status, 0) << direct.err;
+        auto fromStore = c.args;
+        fromStore.insert(fromStore.begin(), "report");
+        fromStore.insert(fromStore.end(), {"--object", "Узел 3", "-o", (dir / "stored").string(), "--store", store});
+        const RunResult stored = RunProgram(ZUL_BIN, fromStore);  // no link at all
+        ASSERT_EQ(stored.status, 0) << stored.err;
+        EXPECT_EQ(Check(dir / "stored.xlsx", c.templ, c.cells), Check(dir / "direct.xlsx", c.templ, c.cells));
+    }
+    const RunResult missing = RunProgram(
+        ZUL_BIN, {"report", "day", "2024-02-01", "--object", "x", "-o", (dir / "none").string(), "--store", store});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("В архиве нет данных за указанную дату"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(dir / "none.xlsx"));
+}
+
+}  // namespace
+}  // namespace zul::test
