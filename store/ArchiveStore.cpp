@@ -1,6 +1,7 @@
 #include "store/ArchiveStore.h"
 
 #include "measurements/Completeness.h"
+#include "store/PostgresStore.h"
 #include "store/SqliteStore.h"
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
@@ -8,10 +9,7 @@
 namespace zul {
 
 std::unique_ptr<ArchiveStore> OpenArchiveStore(const std::string& location, std::string& why) {
-    if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0) {
-        why = "this program keeps its store in an SQLite file; a PostgreSQL store is not built in yet";
-        return nullptr;
-    }
+    if (IsPostgresLocation(location)) return OpenPostgresStore(location, why);
     return OpenSqliteStore(location, why);
 }
 
@@ -21,6 +19,11 @@ std::string StoreKeyText(ArchiveKind kind, int64_t key) {
     if (KindInfo(kind).byIndex) return std::to_string(key);
     const PackedDateTime p = ToPacked(double(key) / 86400.0);
     return Sprintf("%04d-%02d-%02d %02d:%02d:%02d", 2000 + p[0], p[1], p[2], p[3], p[4], p[5]);
+}
+
+std::string StoreKindName(ArchiveKind kind) {
+    const ArchiveKindInfo& k = KindInfo(kind);
+    return k.source == 1 ? std::string(k.name + 1) : std::string(k.name);
 }
 
 std::string MacText(const uint8_t* mac) {

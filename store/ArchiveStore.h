@@ -95,6 +95,9 @@ std::string DefaultStorePath(const std::string& programFolder);
 // A key as the store's commands print it: "YYYY-MM-DD HH:MM:SS" of a moment, the
 // index as a decimal number.
 std::string StoreKeyText(ArchiveKind kind, int64_t key);
+// The kind as the store's tables name it: the moisture meter's kinds under their
+// chromatograph twin's name (the instrument tells them apart).
+std::string StoreKindName(ArchiveKind kind);
 // Table 40 of the image as "00:1A:2B:3C:4D:5E".
 std::string MacText(const uint8_t* mac);
 

@@ -58,13 +58,6 @@ private:
     sqlite3_stmt* s_ = nullptr;
 };
 
-// The record table's kind and instrument: the moisture meter's kinds under their
-// chromatograph twin's name.
-std::string KindColumn(ArchiveKind kind) {
-    const ArchiveKindInfo& k = KindInfo(kind);
-    return k.source == 1 ? std::string(k.name + 1) : std::string(k.name);
-}
-
 class SqliteStore : public ArchiveStore {
 public:
     ~SqliteStore() override {
@@ -137,7 +130,7 @@ public:
         added = 0;
         int64_t id = 0;
         if (!ControllerId(mac, id) || !Done(Prepared("BEGIN IMMEDIATE"))) return false;
-        const std::string k = KindColumn(kind);
+        const std::string k = StoreKindName(kind);
         const int instrument = KindInfo(kind).source;
         Statement& insert = Prepared(
             "INSERT INTO record(controller, kind, instrument, key, moment, intact, bytes) VALUES(?1,?2,?3,?4,?5,?6,?7)"
@@ -265,7 +258,7 @@ private:
     }
     void Bind(Statement& s, int64_t id, ArchiveKind kind) {
         s.Int(1, id);
-        s.Text(2, KindColumn(kind));
+        s.Text(2, StoreKindName(kind));
         s.Int(3, KindInfo(kind).source);
     }
     // Steps a statement that returns no rows (or is finished with) and resets it.

@@ -1,14 +1,17 @@
-// The archive store's rules on a real SQLite file: a key is held once, a record
-// with a failed check is replaced by an intact copy and never the other way,
-// kinds and instruments are kept apart, what is committed survives reopening,
-// and a file of a newer schema is refused. Python's own sqlite3 module reads the
-// file independently.
+// The archive store's rules, the same cases on a real SQLite file and on a real
+// PostgreSQL server: a key is held once, a record with a failed check is
+// replaced by an intact copy and never the other way, kinds and instruments are
+// kept apart, what is committed survives reopening, writers at once neither
+// double nor lose a record, and a store of a newer schema is refused. Python's
+// own sqlite3 module and psql read the stores independently.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
+#include "core/support/PgServer.h"
 #include "store/ArchiveStore.h"
 
 namespace zul {
@@ -24,10 +27,11 @@ StoreRecord Rec(int64_t key, bool intact, uint8_t fill, int size = 94) {
     return r;
 }
 
-// What python3 prints for a query on the file.
+// What python3 prints for a query on the file: rows a line, columns tab-separated.
 std::string Python(const std::string& path, const std::string& query) {
     const std::string cmd = "/usr/bin/python3 -c \"import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); "
-                            "print(c.execute(sys.argv[2]).fetchall()); c.commit()\" '" + path + "' \"" + query + "\"";
+                            "[print(*r, sep=chr(9)) for r in c.execute(sys.argv[2]).fetchall()]; c.commit()\" '" +
+                            path + "' \"" + query + "\"";
     std::string out;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return out;
@@ -37,11 +41,22 @@ std::string Python(const std::string& path, const std::string& query) {
     return out;
 }
 
-class ArchiveStoreTest : public ::testing::Test {
+enum class Engine { kSqlite, kPostgres };
+
+class ArchiveStoreTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
-        path = (fs::temp_directory_path() / ("zul-store-" + std::to_string(getpid()) + ".sqlite")).string();
-        fs::remove(path);
+        if (GetParam() == Engine::kSqlite) {
+            path = (fs::temp_directory_path() / ("zul-store-" + std::to_string(getpid()) + ".sqlite")).string();
+            fs::remove(path);
+            location = path;
+        } else {
+            test::PgServer& pg = test::PgServer::Shared();
+            ZUL_NEED_POSTGRES(pg);
+            db = pg.CreateDatabase();
+            ASSERT_FALSE(db.empty()) << pg.why();
+            location = pg.Uri(db);
+        }
         Open();
         StoreController c;
         c.mac = "00:1A:2B:3C:4D:5E";
@@ -51,11 +66,12 @@ protected:
     }
     void TearDown() override {
         store.reset();
-        for (const char* tail : {"", "-wal", "-shm"}) fs::remove(path + tail);
+        if (!path.empty())
+            for (const char* tail : {"", "-wal", "-shm"}) fs::remove(path + tail);
     }
     void Open() {
         std::string why;
-        store = OpenArchiveStore(path, why);
+        store = OpenArchiveStore(location, why);
         ASSERT_TRUE(store) << why;
     }
     int Put(ArchiveKind kind, std::vector<StoreRecord> recs) {
@@ -63,11 +79,15 @@ protected:
         EXPECT_TRUE(store->PutRecords(mac, kind, recs.data(), recs.size(), added)) << store->errorText();
         return added;
     }
-    std::string path, mac = "00:1A:2B:3C:4D:5E";
+    // The store's own answer to `sql`, read by a program of the engine's own.
+    std::string Independent(const std::string& sql) {
+        return GetParam() == Engine::kSqlite ? Python(path, sql) : test::PgServer::Shared().Query(db, sql);
+    }
+    std::string path, db, location, mac = "00:1A:2B:3C:4D:5E";
     std::unique_ptr<ArchiveStore> store;
 };
 
-TEST_F(ArchiveStoreTest, KeysAreHeldOnceAndIntactCopiesReplaceBadOnes) {
+TEST_P(ArchiveStoreTest, KeysAreHeldOnceAndIntactCopiesReplaceBadOnes) {
     struct Step {
         const char* what;
         std::vector<StoreRecord> put;
@@ -124,10 +144,11 @@ TEST_F(ArchiveStoreTest, KeysAreHeldOnceAndIntactCopiesReplaceBadOnes) {
     ASSERT_TRUE(store->Summary(mac, kArchMch, sum));
     EXPECT_EQ(sum.held, 6u);
     EXPECT_EQ(sum.last, 600);
-    EXPECT_EQ(Python(path, "SELECT count(*), sum(length(bytes)), sum(intact) FROM record"), "[(6, 564, 6)]\n");
+    EXPECT_EQ(Independent("SELECT count(*), sum(length(bytes)), count(*) FILTER (WHERE intact) FROM record"),
+              "6\t564\t6\n");
 }
 
-TEST_F(ArchiveStoreTest, KindsInstrumentsAndPeriodsAreKeptApart) {
+TEST_P(ArchiveStoreTest, KindsInstrumentsAndPeriodsAreKeptApart) {
     Put(kArchMch, {Rec(10, true, 1), Rec(20, true, 1)});
     Put(kArchMwm, {Rec(10, true, 2, 29)});
     StoreRecord e1 = Rec(7001, true, 3, 22), e2 = Rec(7002, true, 3, 22);
@@ -151,8 +172,8 @@ TEST_F(ArchiveStoreTest, KindsInstrumentsAndPeriodsAreKeptApart) {
         ASSERT_EQ(got.size(), c.count);
         if (c.count) EXPECT_EQ(got[0].key, c.firstKey);
     }
-    EXPECT_EQ(Python(path, "SELECT kind, instrument, count(*) FROM record GROUP BY kind, instrument ORDER BY kind, instrument"),
-              "[('diag', 0, 2), ('meas', 0, 2), ('meas', 1, 1)]\n");
+    EXPECT_EQ(Independent("SELECT kind, instrument, count(*) FROM record GROUP BY kind, instrument ORDER BY kind, instrument"),
+              "diag\t0\t2\nmeas\t0\t2\nmeas\t1\t1\n");
     std::vector<StoreController> all;
     ASSERT_TRUE(store->Controllers(all));
     ASSERT_EQ(all.size(), 1u);
@@ -165,18 +186,73 @@ TEST_F(ArchiveStoreTest, KindsInstrumentsAndPeriodsAreKeptApart) {
     EXPECT_NE(store->errorText().find("00:00:00:00:00:09"), std::string::npos);
 }
 
-TEST_F(ArchiveStoreTest, AFileOfANewerSchemaIsRefused) {
+TEST_P(ArchiveStoreTest, AStoreOfANewerSchemaIsRefused) {
     store.reset();
-    Python(path, "UPDATE store_meta SET value='99' WHERE name='schema_version'");
     std::string why;
-    EXPECT_FALSE(OpenArchiveStore(path, why));
+    if (GetParam() == Engine::kPostgres) {
+        // A key=value connection string names the same database; its schema is found, not made again.
+        ASSERT_TRUE(OpenArchiveStore(test::PgServer::Shared().Conninfo(db), why)) << why;
+        EXPECT_EQ(Independent("SELECT value FROM store_meta"), "1\n");
+    }
+    Independent("UPDATE store_meta SET value='99' WHERE name='schema_version'");
+    EXPECT_FALSE(OpenArchiveStore(location, why));
     EXPECT_NE(why.find("schema version 99"), std::string::npos) << why;
     EXPECT_FALSE(OpenArchiveStore("/nonexistent-folder/s.sqlite", why));
     EXPECT_FALSE(OpenArchiveStore("postgresql://127.0.0.1:1/zul", why));
+    EXPECT_NE(why.find("cannot connect to the PostgreSQL store"), std::string::npos) << why;
     EXPECT_EQ(MacText(std::vector<uint8_t>{0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}.data()), "00:1A:2B:3C:4D:5E");
     EXPECT_EQ(StoreKeyText(kArchAla, 1234), "1234");
     EXPECT_EQ(StoreKeyText(kArchMch, int64_t(45366) * 86400 + 3600 * 12 + 61), "2024-03-15 12:01:01");
 }
+
+// Writers on their own connections at once, each putting every key in replies of
+// ten from its own starting point: each key is added by exactly one of them.
+TEST_P(ArchiveStoreTest, WritersAtOnceAddEachKeyOnce) {
+    constexpr int kWriters = 4, kKeys = 200, kReply = 10;
+    int added[kWriters] = {};
+    std::string errors[kWriters];
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            std::string why;
+            std::unique_ptr<ArchiveStore> s = OpenArchiveStore(location, why);
+            if (!s) {
+                errors[w] = why;
+                return;
+            }
+            for (int r = 0; r < kKeys / kReply; ++r) {
+                const int first = (r * kReply + w * (kKeys / kWriters)) % kKeys;
+                std::vector<StoreRecord> recs;
+                for (int k = first; k < first + kReply; ++k) recs.push_back(Rec(1000 + k, k % 7 != w, uint8_t(k)));
+                int n = 0;
+                if (!s->PutRecords(mac, kArchHch, recs.data(), recs.size(), n)) {
+                    errors[w] = s->errorText();
+                    return;
+                }
+                added[w] += n;
+            }
+        });
+    }
+    for (std::thread& t : writers) t.join();
+    int total = 0;
+    for (int w = 0; w < kWriters; ++w) {
+        EXPECT_EQ(errors[w], "") << "writer " << w;
+        total += added[w];
+    }
+    EXPECT_EQ(total, kKeys);
+    KindSummary sum;
+    ASSERT_TRUE(store->Summary(mac, kArchHch, sum));
+    EXPECT_EQ(sum.held, uint64_t(kKeys));
+    // Every key was sent intact by some writer, so none is left bad.
+    EXPECT_EQ(sum.bad, 0u);
+    EXPECT_EQ(Independent("SELECT count(*), count(DISTINCT key), min(key), max(key) FROM record"),
+              "200\t200\t1000\t1199\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ArchiveStoreTest, ::testing::Values(Engine::kSqlite, Engine::kPostgres),
+                         [](const ::testing::TestParamInfo<Engine>& i) {
+                             return i.param == Engine::kSqlite ? "Sqlite" : "Postgres";
+                         });
 
 }  // namespace
 }  // namespace zul
