@@ -1,6 +1,7 @@
 #include "cli/StoreCommand.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/CliDates.h"
 #include "cli/TerminalUi.h"
@@ -25,11 +26,25 @@ const char* const kCollectHelp =
     "holds, or what lies from --since. Records held with a failed check are asked for\n"
     "again while the controller has them, until three damaged copies have come.\n"
     "KIND: diag interv meas hour day clb wmeas whour wday (default: every kind the\n"
-    "controller has). STORE: an SQLite file (created when missing); default\n"
+    "controller has). STORE: an SQLite file (created when missing), a postgresql:// URI\n"
+    "or a key=value connection string (\"host=/run/postgresql dbname=zul\"); default\n"
     "\"archive-store.sqlite\" in the program folder. Records are kept as they arrive, whole\n"
     "replies only: a collection cut short keeps what arrived and exits 1. On stdout:\n"
     "  controller<TAB>MAC<TAB>NAME\n"
-    "  KIND<TAB>NEW<TAB>HELD<TAB>FIRST<TAB>LAST      one line per kind collected\n";
+    "  KIND<TAB>NEW<TAB>HELD<TAB>FIRST<TAB>LAST      one line per kind collected\n"
+    "\n"
+    "Usage: zul [TIMING OPTIONS] collect --subscribers ethernet|direct|phone [--jobs N] [--store STORE]\n"
+    "       [--kinds KIND,...] [--since \"YYYY-MM-DD HH:MM:SS\"]\n"
+    "Collects from every subscriber of the program's list of that kind (the direct line:\n"
+    "the one controller of its settings), each over the link its settings describe;\n"
+    "Ethernet subscribers up to N at once (default 1), a direct line or a modem one at a\n"
+    "time. --reply-timeout-ms, --inter-byte-ms, --send-pause-ms and --connect-wait-s\n"
+    "override the stored timings, --serial or --modem the stored port. Each subscriber's\n"
+    "lines follow a line\n"
+    "  subscriber<TAB>NAME<TAB>ok    or    subscriber<TAB>NAME<TAB>failed<TAB>MESSAGE\n"
+    "in the list's order; one failure never stops the rest. A summary (subscribers ok\n"
+    "and failed, records added, time) ends on stderr. Exit 0 when every subscriber was\n"
+    "collected, 1 otherwise.\n";
 
 const char* const kStoreHelp =
     "Usage: zul store list [--store STORE]\n"
@@ -43,18 +58,18 @@ const char* const kStoreHelp =
     "hour, day, whour and wday), the records byte for byte as a read of that period\n"
     "writes them; the kind's extension is added to a name without one.\n";
 
-namespace {
-
-constexpr int kOk = 0, kFail = 1;
-
-std::string ProgramFolder() { return ChooseProgramFolder(ProgramFolderSourcesFromEnvironment("")); }
+std::string ProgramFolderOfRun() { return ChooseProgramFolder(ProgramFolderSourcesFromEnvironment("")); }
 
 std::unique_ptr<ArchiveStore> OpenStore(const std::string& location) {
     std::string why;
-    auto store = OpenArchiveStore(location.empty() ? DefaultStorePath(ProgramFolder()) : location, why);
+    auto store = OpenArchiveStore(location.empty() ? DefaultStorePath(ProgramFolderOfRun()) : location, why);
     if (!store) std::fprintf(stderr, "zul: %s\n", why.c_str());
     return store;
 }
+
+namespace {
+
+constexpr int kOk = 0, kFail = 1;
 
 bool ParseKinds(const std::string& text, std::vector<ArchiveKind>& kinds) {
     size_t from = 0;
@@ -170,54 +185,90 @@ int RunStoreCommand(const std::vector<std::string>& all) {
     return usage("list, check or export expected");
 }
 
-int RunCollectCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly) {
-    auto usage = [](const std::string& what) { return CommandUsage("collect", kCollectHelp, what); };
-    std::string location;
-    std::vector<ArchiveKind> kinds;
-    bool sinceSet = false;
-    PackedDateTime since{};
+bool ParseCollectArgs(const std::vector<std::string>& args, CollectRequest& out, std::string& why) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--store" && i + 1 < args.size()) location = args[++i];
-        else if (a == "--kinds" && i + 1 < args.size()) {
-            if (!ParseKinds(args[++i], kinds)) return usage("kinds among diag interv meas hour day clb wmeas whour wday");
-        } else if (a == "--since" && i + 1 < args.size()) {
-            if (!ParsePackedMoment(args[++i], since)) return usage("--since \"YYYY-MM-DD HH:MM:SS\"");
-            sinceSet = true;
-        } else if (a == "--subscribers") {
-            return usage("--subscribers: collecting from the subscriber lists is not built yet");
+        const bool value = i + 1 < args.size();
+        if (a == "--store" && value) {
+            out.location = args[++i];
+        } else if (a == "--kinds" && value) {
+            if (!ParseKinds(args[++i], out.kinds)) {
+                why = "kinds among diag interv meas hour day clb wmeas whour wday";
+                return false;
+            }
+        } else if (a == "--since" && value) {
+            if (!ParsePackedMoment(args[++i], out.since)) {
+                why = "--since \"YYYY-MM-DD HH:MM:SS\"";
+                return false;
+            }
+            out.sinceSet = true;
+        } else if (a == "--subscribers" && value) {
+            out.subscribers = args[++i];
+            if (out.subscribers != "ethernet" && out.subscribers != "direct" && out.subscribers != "phone") {
+                why = "--subscribers ethernet, direct or phone";
+                return false;
+            }
+        } else if (a == "--jobs" && value) {
+            char* end = nullptr;
+            out.jobs = std::strtol(args[++i].c_str(), &end, 10);
+            if (*end || out.jobs < 1 || out.jobs > 256) {
+                why = "--jobs 1..256";
+                return false;
+            }
         } else {
-            return usage("unexpected argument " + a);
+            why = "unexpected argument " + a;
+            return false;
         }
     }
-    if (argumentsOnly) return kOk;
+    if (out.jobs != 1 && out.subscribers.empty()) {
+        why = "--jobs goes with --subscribers";
+        return false;
+    }
+    return true;
+}
 
-    auto store = OpenStore(location);
-    if (!store) return kFail;
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;
+CollectOutcome CollectController(TableIo& io, UserInterface& ui, ArchiveStore& store, const CollectRequest& request,
+                                 const std::string& scratchFolder, const std::function<void(const std::string&)>& line) {
+    CollectOutcome out;
+    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return out;
     MemoryStatusBar bar;
-    Collector collector(io, ui, &bar, SystemClock::Instance(), ProgramFolder(), *store);
-    if (sinceSet) collector.SetSince(SecondsOfPacked(since.data()));
-    if (!collector.Begin()) return kFail;
-    std::printf("controller\t%s\t%s\n", collector.controller().mac.c_str(), collector.controller().name.c_str());
-    std::fflush(stdout);
-    if (kinds.empty()) kinds = collector.KindsOfController();
-    bool ok = true;
+    Collector collector(io, ui, &bar, SystemClock::Instance(), scratchFolder, store);
+    if (request.sinceSet) collector.SetSince(SecondsOfPacked(request.since.data()));
+    if (!collector.Begin()) return out;
+    line("controller\t" + collector.controller().mac + "\t" + collector.controller().name);
+    const std::vector<ArchiveKind> kinds = request.kinds.empty() ? collector.KindsOfController() : request.kinds;
+    out.ok = true;
     for (ArchiveKind kind : kinds) {
         CollectedKind r;
         collector.Collect(kind, r);
-        ok = ok && r.ok;
-        if (r.ok || store->Summary(collector.controller().mac, kind, r.held))
-            std::printf("%s\t%d\t%llu\t%s\t%s\n", KindInfo(kind).name, r.added,
-                        static_cast<unsigned long long>(r.held.held), KeyOrDash(kind, r.held, false).c_str(),
-                        KeyOrDash(kind, r.held, true).c_str());
-        std::fflush(stdout);
+        out.ok = out.ok && r.ok;
+        out.added += r.added;
+        if (r.ok || store.Summary(collector.controller().mac, kind, r.held))
+            line(std::string(KindInfo(kind).name) + "\t" + std::to_string(r.added) + "\t" + std::to_string(r.held.held) +
+                 "\t" + KeyOrDash(kind, r.held, false) + "\t" + KeyOrDash(kind, r.held, true));
         if (r.end == ReadEnd::kStopped) {
             ui.ShowMessageBox(kMsgPlain, "Сбор архивов в хранилище", "прерван");
+            out.ok = false;
+            out.stopped = true;
             break;
         }
     }
-    return ok ? kOk : kFail;
+    return out;
+}
+
+int RunCollectCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args, bool argumentsOnly) {
+    CollectRequest request;
+    std::string why;
+    if (!ParseCollectArgs(args, request, why)) return CommandUsage("collect", kCollectHelp, why);
+    if (argumentsOnly) return kOk;
+
+    auto store = OpenStore(request.location);
+    if (!store) return kFail;
+    const CollectOutcome r = CollectController(io, ui, *store, request, ProgramFolderOfRun(), [](const std::string& l) {
+        std::printf("%s\n", l.c_str());
+        std::fflush(stdout);
+    });
+    return r.ok ? kOk : kFail;
 }
 
 }  // namespace zul::cli

@@ -18,9 +18,11 @@
 #include "cli/ArchiveCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/EventsCommand.h"
+#include "cli/LinkOptions.h"
 #include "cli/PrintCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/StoreCommand.h"
+#include "cli/SubscriberCollect.h"
 #include "cli/TerminalUi.h"
 #include "cli/ConfigCommand.h"
 #include "cli/ClockCommand.h"
@@ -39,9 +41,6 @@
 namespace zul::cli {
 
 namespace {
-
-// The port number the direct line is mapped to (its device comes from --serial).
-constexpr int kCliPort = 1;
 
 const char* const kUsage =
     "Usage: zul [LINK OPTIONS] COMMAND [ARGS]\n"
@@ -85,6 +84,7 @@ const char* const kUsage =
     "  print FILE -o PDF      the viewer's printed report of an event or moisture-meter file, as a PDF\n"
     "  report day|month DATE --object NAME -o BOOK  the day or month report (zul report --help)\n"
     "  collect [--store STORE] [--kinds K,...] [--since MOMENT]  what is new into the archive store\n"
+    "  collect --subscribers ethernet|direct|phone [--jobs N]  the same from every subscriber of a list\n"
     "  store list|check|export ...  the archive store (zul store --help)\n"
     "\n"
     "Exit status: 0 success, 1 the controller could not be reached or refused, 2 bad usage.\n"
@@ -167,15 +167,6 @@ private:
     Qrtbox& box_;
 };
 
-struct Options {
-    std::string tcp, serial, modem, phone, modemInit;
-    long address = 1, baud = 38400, preambles = 5, attempts = 1;
-    long replyTimeoutMs = -1, interByteMs = -1, sendPauseMs = 500, connectWaitS = -1;
-    std::string ident, password, capture;
-    bool identSet = false, passwordSet = false;
-    bool trace = false;
-};
-
 int Usage(const char* what) {
     if (what) std::fprintf(stderr, "zul: %s\n", what);
     std::fputs(kUsage, stderr);
@@ -185,66 +176,6 @@ int Usage(const char* what) {
 void Blanks(uint8_t* dst, int size, const std::string& text) {
     std::memset(dst, ' ', size_t(size));
     std::memcpy(dst, text.data(), std::min<size_t>(text.size(), size_t(size)));
-}
-
-// Sets up the engine for the chosen link (options already checked); prints the
-// reason and returns false when the link cannot be opened.
-bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui) {
-    box.address = uint8_t(o.address);
-    box.preambleCount = uint8_t(o.preambles);
-    box.attempts = uint8_t(o.attempts);
-    if (o.identSet) Blanks(box.identCode.data(), 4, Utf8ToCp1251(o.ident));
-    if (o.passwordSet) Blanks(box.writePassword.data(), 12, Utf8ToCp1251(o.password));
-    if (!o.tcp.empty()) {
-        const auto colon = o.tcp.rfind(':');
-        long port = 0;
-        ParseLong(o.tcp.c_str() + colon + 1, 1, 65535, port);  // checked by the caller
-        const std::string host = o.tcp.substr(0, colon);
-        box.linkKind = kLinkEthernet;
-        box.openPerExchange = 0;
-        box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : 5000);
-        box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 300);
-        box.tcpSendPauseMs = uint32_t(o.sendPauseMs);
-        // As the window does: a refused connection is tried again until the connection wait has passed.
-        using Steady = std::chrono::steady_clock;
-        const auto deadline = Steady::now() + std::chrono::seconds(o.connectWaitS >= 0 ? o.connectWaitS : 10);
-        int fd = -1;
-        for (;;) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now()).count();
-            fd = TcpConnect(host, uint16_t(port), int(std::max<long long>(left, 1)));
-            if (fd >= 0 || fd == kTcpNoSocket || Steady::now() >= deadline) break;
-            std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(std::chrono::milliseconds(50),
-                                                                           deadline - Steady::now()));
-        }
-        if (fd < 0) {
-            box.sock = 0;
-            ui.ShowMessageBox(kMsgPlain,
-                              fd == kTcpNoSocket ? "Ошибка вызова socket" : "Превышено время ожидания соединения сервер/клиент",
-                              "");
-            return false;
-        }
-        box.sock = fd;
-        return true;
-    }
-    const bool phone = !o.modem.empty();
-    SetPortDevicePath(kCliPort, phone ? o.modem : o.serial);
-    box.linkKind = phone ? kLinkPhone : kLinkDirect;
-    box.portNumber = kCliPort;
-    box.baudRate = int32_t(o.baud);
-    box.openPerExchange = 0;
-    box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : phone ? 6000 : 2000);
-    box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 100);
-    if (!box.OpenPort()) {
-        std::fprintf(stderr, "zul: %s (%s)\n", box.ErrorText().c_str(), phone ? o.modem.c_str() : o.serial.c_str());
-        const std::string advice = box.PortAccessAdvice();
-        if (!advice.empty()) std::fprintf(stderr, "zul: %s\n", advice.c_str());
-        return false;
-    }
-    if (phone && !DialForCommand(box, ui, {o.phone, o.modemInit, 1, int(o.connectWaitS >= 0 ? o.connectWaitS : 50)})) {
-        box.ClosePort();
-        return false;
-    }
-    return true;
 }
 
 int Identify(TableIo& io, TerminalUi& ui) {
@@ -323,6 +254,76 @@ int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::str
 
 }  // namespace
 
+bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui, std::string* portTold) {
+    box.address = uint8_t(o.address);
+    box.preambleCount = uint8_t(o.preambles);
+    box.attempts = uint8_t(o.attempts);
+    if (o.identSet) Blanks(box.identCode.data(), 4, Utf8ToCp1251(o.ident));
+    if (o.passwordSet) Blanks(box.writePassword.data(), 12, Utf8ToCp1251(o.password));
+    if (!o.tcp.empty()) {
+        const auto colon = o.tcp.rfind(':');
+        long port = 0;
+        ParseLong(o.tcp.c_str() + colon + 1, 1, 65535, port);  // checked by the caller
+        const std::string host = o.tcp.substr(0, colon);
+        box.linkKind = kLinkEthernet;
+        box.openPerExchange = 0;
+        box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : 5000);
+        box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 300);
+        box.tcpSendPauseMs = uint32_t(o.sendPauseMs >= 0 ? o.sendPauseMs : 500);
+        // As the window does: a refused connection is tried again until the connection wait has passed.
+        using Steady = std::chrono::steady_clock;
+        const auto deadline = Steady::now() + std::chrono::seconds(o.connectWaitS >= 0 ? o.connectWaitS : 10);
+        int fd = -1;
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now()).count();
+            fd = TcpConnect(host, uint16_t(port), int(std::max<long long>(left, 1)));
+            if (fd >= 0 || fd == kTcpNoSocket || Steady::now() >= deadline) break;
+            std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(std::chrono::milliseconds(50),
+                                                                           deadline - Steady::now()));
+        }
+        if (fd < 0) {
+            box.sock = 0;
+            ui.ShowMessageBox(kMsgPlain,
+                              fd == kTcpNoSocket ? "Ошибка вызова socket" : "Превышено время ожидания соединения сервер/клиент",
+                              "");
+            return false;
+        }
+        box.sock = fd;
+        return true;
+    }
+    const bool phone = !o.modem.empty();
+    SetPortDevicePath(kCliPort, phone ? o.modem : o.serial);
+    box.linkKind = phone ? kLinkPhone : kLinkDirect;
+    box.portNumber = kCliPort;
+    box.baudRate = int32_t(o.baud);
+    box.openPerExchange = 0;
+    box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : phone ? 6000 : 2000);
+    box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 100);
+    if (!box.OpenPort()) {
+        const std::string why = box.ErrorText() + " (" + (phone ? o.modem : o.serial) + ")";
+        const std::string advice = box.PortAccessAdvice();
+        if (portTold) {
+            *portTold = advice.empty() ? why : why + " " + advice;
+        } else {
+            std::fprintf(stderr, "zul: %s\n", why.c_str());
+            if (!advice.empty()) std::fprintf(stderr, "zul: %s\n", advice.c_str());
+        }
+        return false;
+    }
+    if (phone && !DialForCommand(box, ui, {o.phone, o.modemInit, 1, int(o.connectWaitS >= 0 ? o.connectWaitS : 50)})) {
+        box.ClosePort();
+        return false;
+    }
+    return true;
+}
+
+void CloseLink(Qrtbox& box, UserInterface& ui) {
+    if (box.sock > 0) TcpClose(box.sock);
+    box.sock = 0;
+    if (box.linkKind == kLinkPhone) HangUpAfterCommand(box, ui);
+    box.ClosePort();
+}
+
 int RunZul(int argc, char** argv) {
     Options o;
     int i = 0;
@@ -399,6 +400,10 @@ int RunZul(int argc, char** argv) {
         if (rc != 0) return rc;
         if (command == "report" && ReportFromStore(args)) return RunReportCommand(io, quiet, args);
     }
+    if (command == "collect" && std::find(args.begin(), args.end(), "--subscribers") != args.end()) {
+        if (!o.tcp.empty()) return Usage("--subscribers takes the links from the subscriber list: no --tcp");
+        return RunSubscriberCollect(o, args);
+    }
     if (command == "clock" && !ClockArgsOk(args)) return Usage("clock takes only --correct");
     if (command == "live" && !LiveArgsOk(args)) return Usage("live needs chrom, moist or state");
     if (int(!o.tcp.empty()) + int(!o.serial.empty()) + int(!o.modem.empty()) != 1)
@@ -448,10 +453,7 @@ int RunLinkCommand(const Options& o, Qrtbox& box, TerminalUi& ui, const std::str
     else if (command == "report") rc = RunReportCommand(io, ui, args);
     else if (command == "collect") rc = RunCollectCommand(io, ui, args);
     else rc = Write(io, ui, args);
-    if (box.sock > 0) TcpClose(box.sock);
-    box.sock = 0;
-    if (box.linkKind == kLinkPhone) HangUpAfterCommand(box, ui);
-    box.ClosePort();
+    CloseLink(box, ui);
     return rc;
 }
 
