@@ -223,9 +223,12 @@ void SimController::LoadDefaults() {
     for (int k = 0; k < 5; ++k)
         for (int i = 0; i < kParams; ++i) PutFloat(image_.Field(22 + k, i), kLimitDefaults[k][i]);
     *image_.Field(28, 0) = 1;
-    // Table 40: a locally administered MAC address; table 41: the chromatograph's serial number.
-    const uint8_t mac[6] = {0x02, 0x5A, 0x55, 0x4C, uint8_t(settings_.seed >> 8), uint8_t(settings_.seed)};
-    std::memcpy(image_.Data(40), mac, 6);
+    // Table 40: a locally administered MAC address, distinct for every seed (or the
+    // one the settings give); table 41: the chromatograph's serial number.
+    const uint32_t seed = settings_.seed;
+    const uint8_t mac[6] = {0x02, 0x5A, uint8_t(0x55 ^ (seed >> 24)), uint8_t(0x4C ^ (seed >> 16)), uint8_t(seed >> 8),
+                            uint8_t(seed)};
+    std::memcpy(image_.Data(40), settings_.mac ? settings_.mac->data() : mac, 6);
     PutU32(image_.Data(41), 510000 + settings_.seed % 10000);
 }
 

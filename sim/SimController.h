@@ -2,6 +2,7 @@
 // archives, and the answer it gives to one request frame. No transport, no threads.
 #pragma once
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -24,6 +25,9 @@ struct SimSettings {
     bool moistureMeter = false;   // table 6 field 8
     uint8_t moistureType = 1;     // table 15 field 6 (type 2 measures pressure in value 2)
     bool names1251 = false;       // table 0 field 12 = 1: names of table 5 kept in code page 1251
+    // Table 40; without it a locally administered address that follows the seed
+    // (distinct seeds, distinct addresses).
+    std::optional<std::array<uint8_t, 6>> mac;
 };
 
 // Controller clock: simulated seconds running at `rate` from a start point.

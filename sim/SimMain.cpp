@@ -2,10 +2,13 @@
 
 #include <signal.h>
 
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +50,19 @@ bool ParseMoment(const std::string& s, double& out) {
     return true;
 }
 
+// "00:1A:2B:3C:4D:5E" (either case).
+bool ParseMac(const std::string& s, std::array<uint8_t, 6>& out) {
+    if (s.size() != 17) return false;
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0 && s[size_t(3 * i - 1)] != ':') return false;
+        const std::string pair = s.substr(size_t(3 * i), 2);
+        if (!std::isxdigit(static_cast<unsigned char>(pair[0])) || !std::isxdigit(static_cast<unsigned char>(pair[1])))
+            return false;
+        out[size_t(i)] = uint8_t(std::stoul(pair, nullptr, 16));
+    }
+    return true;
+}
+
 volatile sig_atomic_t gStop = 0;
 void OnSignal(int) { gStop = 1; }
 
@@ -60,13 +76,17 @@ void PrintSimUsage(const char* program) {
         "\n"
         "Transports (without either: --tcp 0):\n"
         "  --tcp PORT            listen on 127.0.0.1:PORT (0: an ephemeral port)\n"
+        "  --controllers N       N controllers in this process (1..5000, TCP only), the k-th\n"
+        "                        (from 0) with seed + k on port PORT + k (each ephemeral with\n"
+        "                        --tcp 0); one \"tcp 127.0.0.1:PORT\" line each, in that order\n"
         "  --pty[=PATH]          create a pseudo-terminal; with PATH a symbolic link to it\n"
         "  --modem               a GSM modem in front of the controller on the pseudo-terminal\n"
         "                        (implies --pty): AT commands, ATD dials, \"+++\" escapes\n"
         "\n"
         "Controller:\n"
         "  --address N           controller address, table 3 field 0 (1..254, default 1)\n"
-        "  --seed N              seed of the generated archives (default 1)\n"
+        "  --seed N              seed of the generated archives and of the MAC address (default 1)\n"
+        "  --mac XX:XX:XX:XX:XX:XX  MAC address of table 40 (default: follows the seed)\n"
         "  --start MOMENT        simulated clock at start, \"YYYY-MM-DD HH:MM:SS\" (default: host time)\n"
         "  --rate X              simulated seconds per real second (default 1; 0 freezes the clock)\n"
         "  --span-days N         archive depth before the start (default 61)\n"
@@ -115,7 +135,7 @@ int RunSimMain(int argc, char** argv, const char* program) {
     SimSettings settings;
     Faults faults;
     bool tcp = false, pty = false;
-    long tcpPort = 0;
+    long tcpPort = 0, controllers = 1;
     std::string ptyLink;
     long type = -1, version = -1, chromatograph = -1, refuseExtra = -1;
     long faultCommand = 0, faultSkip = 0;
@@ -181,6 +201,12 @@ int RunSimMain(int argc, char** argv, const char* program) {
         } else if (a == "--tcp") {
             if (!need(v) || !ParseInt(v, 0, 65535, tcpPort)) return bad("--tcp needs a port 0..65535");
             tcp = true;
+        } else if (a == "--controllers") {
+            if (!need(v) || !ParseInt(v, 1, 5000, controllers)) return bad("--controllers needs 1..5000");
+        } else if (a == "--mac") {
+            std::array<uint8_t, 6> mac{};
+            if (!need(v) || !ParseMac(v, mac)) return bad("--mac needs six hex pairs joined by ':'");
+            settings.mac = mac;
         } else if (a == "--pty") {
             pty = true;
             if (hasValue) {
@@ -300,20 +326,17 @@ int RunSimMain(int argc, char** argv, const char* program) {
         r->skip = int(faultSkip);
     }
     if (!tcp && !pty) tcp = true;
+    if (controllers > 1) {
+        if (pty) return bad("--controllers works over TCP only");
+        if (settings.mac) return bad("--mac names one controller: not with --controllers");
+        if (tcpPort != 0 && tcpPort + controllers - 1 > 65535) return bad("--tcp PORT + --controllers passes 65535");
+    }
 
-    Qrtsim sim(settings);
-    if (type >= 0) sim.SetByte(0, 1, uint8_t(type));
-    if (version >= 0) sim.SetByte(0, 3, uint8_t(version));
-    if (chromatograph >= 0) sim.SetByte(14, 6, uint8_t(chromatograph));
-    for (long t : damage) sim.DamageTable(int(t));
-    for (long t : missing) sim.SetTableMissing(int(t));
-    sim.SetFaults(faults);
-    if (modem) sim.EnableModem(modemSettings);
+    CaptureLog log;
     if (!replayPath.empty()) {
         std::ifstream in(replayPath, std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
-        CaptureLog log;
         std::string why;
         if (!in) {
             std::fprintf(stderr, "%s: cannot read the capture %s\n", program, replayPath.c_str());
@@ -323,7 +346,20 @@ int RunSimMain(int argc, char** argv, const char* program) {
             std::fprintf(stderr, "%s: %s: %s\n", program, replayPath.c_str(), why.c_str());
             return 1;
         }
-        sim.SetReplay(std::make_unique<SimReplay>(log));
+    }
+    std::vector<std::unique_ptr<Qrtsim>> sims;
+    for (long k = 0; k < controllers; ++k) {
+        SimSettings own = settings;
+        own.seed = settings.seed + uint32_t(k);
+        auto& sim = *sims.emplace_back(std::make_unique<Qrtsim>(own));
+        if (type >= 0) sim.SetByte(0, 1, uint8_t(type));
+        if (version >= 0) sim.SetByte(0, 3, uint8_t(version));
+        if (chromatograph >= 0) sim.SetByte(14, 6, uint8_t(chromatograph));
+        for (long t : damage) sim.DamageTable(int(t));
+        for (long t : missing) sim.SetTableMissing(int(t));
+        sim.SetFaults(faults);
+        if (modem) sim.EnableModem(modemSettings);
+        if (!replayPath.empty()) sim.SetReplay(std::make_unique<SimReplay>(log));
     }
 
     // Signals are taken before the transports start, so that a stop request is never lost.
@@ -341,13 +377,17 @@ int RunSimMain(int argc, char** argv, const char* program) {
     sigprocmask(SIG_BLOCK, &stopSignals, &unblocked);
 
     if (tcp) {
-        if (!sim.StartTcp(uint16_t(tcpPort))) {
-            std::fprintf(stderr, "%s: cannot listen on 127.0.0.1:%ld: %s\n", program, tcpPort, std::strerror(errno));
-            return 1;
+        for (size_t k = 0; k < sims.size(); ++k) {
+            const long port = tcpPort == 0 ? 0 : tcpPort + long(k);
+            if (!sims[k]->StartTcp(uint16_t(port))) {
+                std::fprintf(stderr, "%s: cannot listen on 127.0.0.1:%ld: %s\n", program, port, std::strerror(errno));
+                return 1;
+            }
+            std::printf("tcp 127.0.0.1:%u\n", unsigned(sims[k]->tcpPort()));
         }
-        std::printf("tcp 127.0.0.1:%u\n", unsigned(sim.tcpPort()));
     }
     if (pty) {
+        Qrtsim& sim = *sims.front();
         if (!sim.StartPty(ptyLink)) {
             std::fprintf(stderr, "%s: cannot create the pseudo-terminal%s%s\n", program, ptyLink.empty() ? "" : " ",
                          ptyLink.c_str());
@@ -358,11 +398,15 @@ int RunSimMain(int argc, char** argv, const char* program) {
     std::fflush(stdout);
     while (!gStop) sigsuspend(&unblocked);
     sigprocmask(SIG_SETMASK, &unblocked, nullptr);
-    sim.Stop();
+    uint64_t replayed = 0, notCaptured = 0;
+    for (auto& sim : sims) {
+        sim->Stop();
+        replayed += sim->stats().replayed;
+        notCaptured += sim->stats().notCaptured;
+    }
     if (!replayPath.empty()) {
-        const SimStats st = sim.stats();
         std::fprintf(stderr, "%s: %llu requests answered from the capture, %llu not in it\n", program,
-                     static_cast<unsigned long long>(st.replayed), static_cast<unsigned long long>(st.notCaptured));
+                     static_cast<unsigned long long>(replayed), static_cast<unsigned long long>(notCaptured));
     }
     return 0;
 }

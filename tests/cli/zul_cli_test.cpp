@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "cli/Process.h"
@@ -228,6 +229,39 @@ TEST(ZulSim, ServesOverTcpAndAPtyLinkUntilTerminated) {
     EXPECT_EQ(p.Wait(5000).status, 0);
     EXPECT_NE(::lstat(link.c_str(), &st), 0);  // the link went with it
     ::rmdir(dir.c_str());
+}
+
+TEST(ZulSim, OneProcessIsAFleetOfControllersWithTheirOwnMacs) {
+    // Seeds 65535..65537: the MAC's low bytes wrap, the address must not repeat.
+    Process p(QRTSIM_BIN, {"--controllers", "3", "--seed", "65535", "--span-days", "1"});
+    std::set<std::string> macs;
+    for (int k = 0; k < 3; ++k) {
+        std::smatch m;
+        const std::string line = p.ReadLine(5000);
+        ASSERT_TRUE(std::regex_match(line, m, std::regex("^tcp 127\\.0\\.0\\.1:(\\d+)$"))) << line;
+        RunResult r = RunProgram(ZUL_BIN, {"--tcp", "127.0.0.1:" + m[1].str(), "--send-pause-ms", "0", "read", "40", "0"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        macs.insert(r.out);
+    }
+    EXPECT_EQ(macs, (std::set<std::string>{"40.0: 02 5A 55 4C FF FF\n", "40.0: 02 5A 55 4D 00 00\n",
+                                           "40.0: 02 5A 55 4D 00 01\n"}));
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(5000).status, 0);
+
+    Process one(QRTSIM_BIN, {"--mac", "00:1a:2B:3C:4D:5E"});
+    std::smatch m;
+    const std::string line = one.ReadLine(5000);
+    ASSERT_TRUE(std::regex_match(line, m, std::regex("^tcp 127\\.0\\.0\\.1:(\\d+)$"))) << line;
+    RunResult r = RunProgram(ZUL_BIN, {"--tcp", "127.0.0.1:" + m[1].str(), "--send-pause-ms", "0", "read", "40", "0"});
+    EXPECT_EQ(r.out, "40.0: 00 1A 2B 3C 4D 5E\n") << r.err;
+    one.Signal(SIGTERM);
+    EXPECT_EQ(one.Wait(5000).status, 0);
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--mac", "00:1A:2B:3C:4D"}, {"--mac", "00-1A-2B-3C-4D-5E"}, {"--controllers", "0"},
+          {"--controllers", "2", "--pty"}, {"--controllers", "2", "--mac", "00:1A:2B:3C:4D:5E"},
+          {"--controllers", "3", "--tcp", "65534"}})
+        EXPECT_EQ(RunProgram(QRTSIM_BIN, args).status, 2) << args[0] << " " << args[1];
 }
 
 TEST(ZulSim, FaultOptionsReachTheLink) {
