@@ -39,19 +39,35 @@ for p in zul qrtsim; do
 done
 grep -q "identify" "$tmp/usr/share/man/man1/zul.1" || fail "zul.1 lacks the --help text"
 
+# The nightly collection's units, for the machine and for a user: they name the
+# installed zul and pass systemd's own check; nothing enables them.
+for scope in system user; do
+  unit=$tmp/usr/lib/systemd/$scope
+  [[ -f $unit/zul-collect.service && -f $unit/zul-collect.timer ]] || fail "systemd $scope units missing"
+  grep -q "^ExecStart=$tmp/usr/bin/zul collect " "$unit/zul-collect.service" || fail "$scope service ExecStart"
+  grep -q "^OnCalendar=" "$unit/zul-collect.timer" || fail "$scope timer"
+  # (checked by the system manager, which needs no session; the manual page is looked up)
+  if command -v systemd-analyze >/dev/null; then
+    out=$(MANPATH=$tmp/usr/share/man systemd-analyze verify "$unit/zul-collect.service" "$unit/zul-collect.timer" 2>&1) ||
+      fail "systemd-analyze verify $scope: $out"
+  fi
+done
+
 # The Debian package.
 (cd "$build" && cpack -G DEB -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1) || { cat "$tmp/cpack.log"; fail "cpack"; }
 deb=$(ls "$tmp"/pkg/zul-qrt510_*.deb)
 info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q "Package: zul-qrt510" || fail "package name"
-for dep in libqt6widgets6 libqt6core6 libc6 fonts-dejavu-core; do
+for dep in libqt6widgets6 libqt6core6 libc6 fonts-dejavu-core libpq5; do
   echo "$info" | grep "Depends:" | grep -q "$dep" || fail "Depends lacks $dep: $(echo "$info" | grep Depends:)"
 done
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/zulqrt ./usr/bin/zul ./usr/bin/qrtsim ./usr/share/applications/zul-qrt510.desktop \
          ./usr/share/icons/hicolor/scalable/apps/zul-qrt510.svg ./usr/share/man/man1/zul.1 ./usr/share/man/man1/qrtsim.1 \
          ./usr/share/zul-qrt510/README ./usr/share/zul-qrt510/day_report_title.xlsx \
-         ./usr/share/zul-qrt510/mon_report_title.xlsx; do
+         ./usr/share/zul-qrt510/mon_report_title.xlsx ./usr/lib/systemd/system/zul-collect.service \
+         ./usr/lib/systemd/system/zul-collect.timer ./usr/lib/systemd/user/zul-collect.service \
+         ./usr/lib/systemd/user/zul-collect.timer; do
   echo "$contents" | grep -q " $f\$" || fail "package lacks $f"
 done
 echo "install and package: ok"
