@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <regex>
 
 #include "cli/Process.h"
 #include "cli/StoppedSim.h"
@@ -162,6 +163,59 @@ TEST_F(ZulSubscribers, OneUnreachableAndOneRefusingStopNoneOfTheOthers) {
     for (auto& [name, b] : Blocks(again.out))
         for (size_t i = 1; i < b.lines.size(); ++i) EXPECT_EQ(Cells(b.lines[i])[1], "0") << name << ": " << b.lines[i];
     EXPECT_EQ(again.err.rfind("subscribers: 2 ok, 2 failed; records added: 0;", 0), 0u) << again.err;
+}
+
+// The direct line is the one controller of its settings; the telephone list is
+// dialled one subscriber after the other, the call hung up between them.
+TEST_F(ZulSubscribers, DirectLineAndModemOneAtATime) {
+    {
+        ProgramSettings settings(WorkFolderPath(dir.string() + "/", kFolderIni));
+        TelephoneSubscriberList& list = settings.link.phone.subscribers;
+        for (const char* name : {"1 Скважина", "2 Скважина"}) {
+            TelephoneSubscriber& e = list.entries[list.count++];
+            SetText(e.name, Utf8ToCp1251(name));
+            e.address = 1;
+            SetText(e.phone, std::string("8 (000) 111-22-3") + name[0]);
+        }
+        ASSERT_TRUE(settings.WriteTelephoneSubscribers(settings.TelephoneSubscribersIni()));
+    }
+    const std::string store = (dir / "s.sqlite").string();
+    struct Case {
+        const char* kind;
+        const char* simOption;
+        const char* device;  // the option naming the simulator's pseudo-terminal
+        std::vector<std::string> names;
+    } cases[] = {
+        {"direct", "--pty", "--serial", {"Непосредственная связь"}},
+        {"phone", "--modem", "--modem", {"1 Скважина", "2 Скважина"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        Process sim(ZUL_BIN, {"sim", c.simOption, "--rate", "0", "--span-days", "1", "--seed", "31"});
+        std::smatch m;
+        const std::string first = sim.ReadLine(5000);
+        ASSERT_TRUE(std::regex_match(first, m, std::regex("^pty (.+)$"))) << first;
+        RunResult r = RunProgram(ZUL_BIN,
+                                 {c.device, m[1].str(), "--preambles", "0", "collect", "--subscribers", c.kind,
+                                  "--store", store, "--kinds", "diag"},
+                                 120000);
+        EXPECT_EQ(r.status, 0) << r.err << r.out;
+        std::vector<std::string> order;
+        auto blocks = Blocks(r.out, &order);
+        EXPECT_EQ(order, c.names);
+        for (const std::string& name : c.names) {
+            ASSERT_EQ(blocks[name].status, std::vector<std::string>{"ok"}) << name;
+            ASSERT_EQ(blocks[name].lines.size(), 2u) << r.out;
+            EXPECT_EQ(Cells(blocks[name].lines[0])[1], "02:5A:55:4C:00:1F");
+        }
+        // The same controller each time: whatever the first call added, the next found held.
+        if (c.names.size() == 2) EXPECT_EQ(Cells(blocks[c.names[1]].lines[1])[1], "0");
+        sim.Signal(SIGTERM);
+        EXPECT_EQ(sim.Wait(5000).status, 0);
+    }
+    RunResult jobs = RunProgram(ZUL_BIN, {"--modem", "/dev/null", "collect", "--subscribers", "phone", "--jobs", "2"});
+    EXPECT_EQ(jobs.status, 2);
+    EXPECT_NE(jobs.err.find("one controller at a time"), std::string::npos) << jobs.err;
 }
 
 // Two collections at once over the same controllers into one store, then a third
