@@ -86,6 +86,5 @@ int main(int argc, char** argv) {
                     (rss1 - rss0) / 1024.0);
     }
     TcpClose(box.sock);
-    std::remove((folder + "datafile.ala").c_str());
     return ok ? 0 : 1;
 }

@@ -1,7 +1,10 @@
 #include "events/ArchiveReader.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+
+#include <unistd.h>
 
 #include "link/Qrtbox.h"
 #include "shell/UserInterface.h"
@@ -15,29 +18,45 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-}  // namespace
-
-bool LoadRecordFile(const std::string& path, int size, uint32_t limit, std::vector<uint8_t>& out) {
+// Loads up to `limit` records of `size` bytes from the start of a stream (the
+// number comes from its real length, never from a count alone).
+bool LoadRecords(std::FILE* f, int size, uint32_t limit, std::vector<uint8_t>& out) {
     out.clear();
-    File f(std::fopen(path.c_str(), "rb"));
     if (!f || size <= 0) return false;
-    if (std::fseek(f.get(), 0, SEEK_END) != 0) return false;
-    const long length = std::ftell(f.get());
-    if (length < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) return false;
+    if (std::fseek(f, 0, SEEK_END) != 0) return false;
+    const long length = std::ftell(f);
+    if (length < 0 || std::fseek(f, 0, SEEK_SET) != 0) return false;
     uint64_t n = uint64_t(length) / uint64_t(size);
     if (n > limit) n = limit;
     out.resize(size_t(n) * size_t(size));
-    const size_t got = std::fread(out.data(), size_t(size), size_t(n), f.get());
+    const size_t got = std::fread(out.data(), size_t(size), size_t(n), f);
     out.resize(got * size_t(size));
     return true;
 }
 
+}  // namespace
+
+std::FILE* OpenScratchFile(const std::string& name) {
+    const size_t slash = name.find_last_of('/');
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
+    std::string path = name.substr(0, dot) + "-XXXXXX" + name.substr(dot);
+    const int fd = ::mkstemps(path.data(), int(name.size() - dot));
+    if (fd < 0) return nullptr;
+    // Gone from the folder at once: no other read can meet it and no way out of
+    // this one, a kill included, leaves it behind.
+    ::unlink(path.c_str());
+    std::FILE* f = ::fdopen(fd, "w+b");
+    if (!f) ::close(fd);
+    return f;
+}
+
 ArchiveReadResult ArchiveReader::Read(ArchiveRequest& req, const ArchiveReadTexts& texts,
-                                      const std::string& scratchPath) {
+                                      const std::string& scratchName) {
     ArchiveReadResult result;
     requests_ = 0;
     const int size = req.RecordSize();
-    File scratch(std::fopen(scratchPath.c_str(), "wb"));
+    File scratch(OpenScratchFile(scratchName));
     if (!scratch) {
         result.end = ReadEnd::kFileError;
         ui_.ShowMessageBox(kMsgPlain, "Ошибка открытия файла", "");
@@ -110,13 +129,13 @@ ArchiveReadResult ArchiveReader::Read(ArchiveRequest& req, const ArchiveReadText
         }
         again = req.Continue(reply);
     }
-    if (std::fclose(scratch.release()) != 0) writeFailed = true;
+    if (std::fflush(scratch.get()) != 0) writeFailed = true;
     if (bar_) bar_->SetPanelText(texts.errorPanel, "");
     if (texts.holdFullMs > 0 && total > 0 && result.end != ReadEnd::kFailed)
         ui_.HoldFullProgress(req.ProgressMax(), texts.holdFullMs);
     ui_.EndArchiveRead();
     if (total == 0) return result;
-    if (writeFailed || !LoadRecordFile(scratchPath, size, total, result.records)) {
+    if (writeFailed || !LoadRecords(scratch.get(), size, total, result.records)) {
         result.records.clear();
         result.end = ReadEnd::kFileError;
         ui_.ShowMessageBox(kMsgPlain, "Ошибка открытия файла", "");

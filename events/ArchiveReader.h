@@ -1,6 +1,6 @@
 // The one loop that reads records of a controller archive: it sends the requests
 // of an ArchiveRequest one after another, appends the records of every reply to a
-// scratch file, reports progress and failures through the user-interface port,
+// scratch file of its own, reports progress and failures through the user-interface port,
 // honours the stop request (Esc) after each reply, and loads the records back once
 // the read ends.
 //
@@ -16,6 +16,7 @@
 // check (the hourly and daily reads) overrides OnRecord() and Continue().
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -112,9 +113,10 @@ public:
     ArchiveReader(Qrtbox& box, UserInterface& ui, StatusBar* bar = nullptr) : box_(box), ui_(ui), bar_(bar) {}
 
     // Runs the whole read: scratch file, wait window, request loop, load.
-    // `scratchPath` is overwritten. Messages as `texts` say; on a scratch file that
-    // cannot be created or reopened "Ошибка открытия файла" is shown.
-    ArchiveReadResult Read(ArchiveRequest& request, const ArchiveReadTexts& texts, const std::string& scratchPath);
+    // `scratchName` ("folder/datafile.ala") names the folder and the kind's suffix of
+    // the read's own scratch file (OpenScratchFile). Messages as `texts` say; on a
+    // scratch file that cannot be created or read back "Ошибка открытия файла" is shown.
+    ArchiveReadResult Read(ArchiveRequest& request, const ArchiveReadTexts& texts, const std::string& scratchName);
 
     // Number of requests sent by the last Read.
     int requestsSent() const { return requests_; }
@@ -129,8 +131,10 @@ private:
     int requests_ = 0;
 };
 
-// Loads up to `limit` records of `size` bytes from a file (the size comes from the
-// file's real length, never from a count alone). False when it cannot be opened.
-bool LoadRecordFile(const std::string& path, int size, uint32_t limit, std::vector<uint8_t>& out);
+// The scratch file of one read: "folder/datafile-XXXXXX.ala" for the name
+// "folder/datafile.ala", created exclusively (so that any number of reads, in one
+// process or in many, work side by side on one program folder) and removed from
+// the folder at once; it lives while the stream is open. Null when it cannot be made.
+std::FILE* OpenScratchFile(const std::string& name);
 
 }  // namespace zul

@@ -44,7 +44,8 @@ struct EventFetchResult {
 const char* EventTitle(EventArchive archive);
 // The texts of a read of the archive, by index or by period.
 ArchiveReadTexts EventReadTexts(EventArchive archive, bool byPeriod);
-// The scratch file of the archive in the program folder ("datafile.ala", "datafile.aud").
+// The scratch name of the archive's reads in the program folder ("datafile.ala",
+// "datafile.aud"): every read makes its own file from it (OpenScratchFile).
 std::string EventScratchPath(const std::string& programFolder, EventArchive archive);
 
 class EventFetch {

@@ -47,7 +47,8 @@ ChromTableKind ChromKindOfArchive(ArchiveKind kind);
 // "Измерительные данные", "Часовые данные хроматографа из архива", ...
 const char* ChromReadTitle(ChromTableKind kind);
 ArchiveReadTexts ChromReadTexts(ChromTableKind kind);
-// The scratch file of a read in the program folder ("datafile.msd", "datafile.hdm", "datafile.clb").
+// The scratch name of a read in the program folder ("datafile.msd", "datafile.hdm",
+// "datafile.clb"): every read makes its own file from it (OpenScratchFile).
 std::string ChromScratchPath(const std::string& programFolder, ChromTableKind kind);
 // Second line of the refusal of a file that is not of the kind.
 const char* ChromRefusalLine(ChromTableKind kind);

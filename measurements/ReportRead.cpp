@@ -84,7 +84,7 @@ bool ReportFetch::ReadRange(int unit, uint8_t instrument, const uint8_t* start, 
     texts.errorPanel = 2;
     texts.partialLine = "не прочитаны";  // a report cannot use a part
     ArchiveReader reader(io_.box(), ui_, bar_);
-    ArchiveReadResult r = reader.Read(req, texts, folder_ + "datafile.hdm");
+    ArchiveReadResult r = reader.Read(req, texts, ChromScratchPath(folder_, kChromHourly));
     if (req.failed()) return false;  // its message has been shown
     if (r.end == ReadEnd::kFailed || r.end == ReadEnd::kFileError || r.end == ReadEnd::kStopped) return false;
     if (r.count == 0) {
@@ -106,7 +106,7 @@ bool ReportFetch::ReadOneDay(uint8_t instrument, const uint8_t* day, std::vector
     texts.errorPanel = 2;
     texts.notReadLine = texts.partialLine = std::string(what) + " не прочитаны";
     ArchiveReader reader(io_.box(), ui_, bar_);
-    ArchiveReadResult r = reader.Read(req, texts, folder_ + "datafile.hdm");
+    ArchiveReadResult r = reader.Read(req, texts, ChromScratchPath(folder_, kChromHourly));
     if (req.failed() || r.end == ReadEnd::kFailed || r.end == ReadEnd::kFileError || r.end == ReadEnd::kStopped)
         return false;
     if (r.count == 0) {

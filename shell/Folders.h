@@ -20,7 +20,10 @@ enum WorkFolder {
 // "CONFIG", "ALAFILES", ... "INI".
 const char* WorkFolderName(WorkFolder folder);
 
-// Scratch files of the archive reads, deleted when the program closes.
+// The fixed scratch names of the archive reads of earlier versions, deleted when the
+// window closes if one was left over. A read now has a file of its own that leaves
+// the folder as soon as it is made (OpenScratchFile), so closing touches no other
+// run's read.
 constexpr int kScratchFileCount = 6;
 extern const char* const kScratchFiles[kScratchFileCount];
 
@@ -58,7 +61,7 @@ std::string WorkFolderPath(WorkFolder folder);
 std::string WorkFolderPath(const std::string& programFolder, WorkFolder folder);
 
 // Creates the missing working folders under the program folder; returns how many
-// could not be created (not reported: the Part that writes there reports it).
+// could not be created (not reported: whatever writes there reports it).
 int CreateWorkFolders(const std::string& programFolder);
 // Deletes those scratch files that are present; returns how many were deleted.
 int DeleteScratchFiles(const std::string& programFolder);

@@ -229,6 +229,42 @@ TEST_F(ZulArchive, MoistureMeterArchives) {
     EXPECT_EQ(Zul({"archive", "clb", "--moisture", "--period", "2024-03-10 00:00:00", "2024-03-14 23:59:59"}).status, 2);
 }
 
+// Two reads at once on one program folder, of two controllers with other archives:
+// each file holds its own controller's records, and no scratch file is left.
+TEST_F(ZulArchive, ReadsSideBySideKeepTheirOwnRecords) {
+    sim::SimSettings other = StoppedAt(12, 0, 0);
+    other.seed = 7;
+    sim::Qrtsim second(other);
+    ASSERT_TRUE(second.StartTcp());
+    sim::Faults slow;
+    slow.answerDelayMs = 10;  // long enough for the two reads to overlap
+    sim->SetFaults(slow);
+    second.SetFaults(slow);
+    const std::vector<std::string> read = {"--send-pause-ms", "0", "--reply-timeout-ms", "3000", "archive", "meas",
+                                           "--period", "2024-03-15 09:00:00", "2024-03-15 10:59:59", "-o"};
+    auto args = [&](const std::string& address, const std::string& file) {
+        std::vector<std::string> a = {"--tcp", address};
+        a.insert(a.end(), read.begin(), read.end());
+        a.push_back((dir / file).string());
+        return a;
+    };
+    Process one(ZUL_BIN, args(tcp, "par1")), two(ZUL_BIN, args(TcpAddress(second), "par2"));
+    EXPECT_EQ(one.Wait(60000).status, 0) << one.result.err;
+    EXPECT_EQ(two.Wait(60000).status, 0) << two.result.err;
+    // The same reads one after the other tell whose records are whose.
+    sim->SetFaults({});
+    second.SetFaults({});
+    ASSERT_EQ(RunProgram(ZUL_BIN, args(tcp, "ref1")).status, 0);
+    ASSERT_EQ(RunProgram(ZUL_BIN, args(TcpAddress(second), "ref2")).status, 0);
+    auto records = [&](const char* file) { return ReadWholeFile((dir / file).string()).substr(905); };
+    ASSERT_EQ(records("ref1.mch").size(), 40u * 94u);
+    EXPECT_NE(records("ref1.mch"), records("ref2.mch"));
+    EXPECT_EQ(records("par1.mch"), records("ref1.mch"));
+    EXPECT_EQ(records("par2.mch"), records("ref2.mch"));
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().rfind("datafile", 0), std::string::npos) << e.path();
+}
+
 TEST_F(ZulArchive, ExportWritesAWorkbook) {
     ASSERT_EQ(Zul({"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59", "-o",
                    (dir / "m").string()}).status, 0);
