@@ -208,6 +208,7 @@ void TFormMain::BuildMenus() {
     QMenu* wmDay = AddSubmenu(wmt, "NWmt_Day", "Суточные  данные");
     ITEM(wmDay, "NWmt_ReadDay", "Чтение архива контроллера", NWmt_ReadDayClick);
     ITEM(wmDay, "NWmt_ViewDay", "Просмотр/Печать из файла", NWmt_ViewDayClick);
+    ITEM(data, "NStore", "Хранилище архивов", NStoreClick);
 
     QMenu* rep = AddMenu(bar, "Nexcreport", "Отчеты");
     ITEM(rep, "NExcDay", "Паспорт ЗУЛ показателей за сутки   ", NExcDayClick);

@@ -136,6 +136,8 @@ public slots:
     void NWmt_ViewHourClick();
     void NWmt_ReadDayClick();
     void NWmt_ViewDayClick();
+    // Хранилище архивов
+    void NStoreClick();
     // Отчеты
     void NExcDayClick();
     void NExcMonClick();

@@ -10,15 +10,15 @@ namespace zul {
 namespace {
 
 const ArchiveKindInfo kKinds[kArchiveKindCount] = {
-    {"ALA", 0, false, 6, ".ala", false, "diag", 22, true},
-    {"AUD", 0, false, 6, ".aud", false, "interv", 24, true},
-    {"MSA", 0, true, 6, ".mch", true, "meas", 94, false},
-    {"HOU", 0, true, 4, ".hch", true, "hour", 94, false},
-    {"DAY", 0, true, 3, ".dch", true, "day", 94, false},
-    {"CLB", 0, false, 6, ".clb", true, "clb", 10, false},
-    {"MSA", 1, true, 6, ".mwm", true, "wmeas", 29, false},
-    {"HOU", 1, false, 4, ".hwm", true, "whour", 28, false},
-    {"DAY", 1, false, 3, ".dwm", true, "wday", 28, false},
+    {"ALA", 0, false, 6, ".ala", false, "diag", 22, true, "Диагностические сообщения"},
+    {"AUD", 0, false, 6, ".aud", false, "interv", 24, true, "Сообщения о вмешательствах оператора"},
+    {"MSA", 0, true, 6, ".mch", true, "meas", 94, false, "Измерительные данные хроматографа"},
+    {"HOU", 0, true, 4, ".hch", true, "hour", 94, false, "Часовые данные хроматографа"},
+    {"DAY", 0, true, 3, ".dch", true, "day", 94, false, "Суточные данные хроматографа"},
+    {"CLB", 0, false, 6, ".clb", true, "clb", 10, false, "Калибровочные данные хроматографа"},
+    {"MSA", 1, true, 6, ".mwm", true, "wmeas", 29, false, "Измерительные данные влагомера"},
+    {"HOU", 1, false, 4, ".hwm", true, "whour", 28, false, "Часовые данные влагомера"},
+    {"DAY", 1, false, 3, ".dwm", true, "wday", 28, false, "Суточные данные влагомера"},
 };
 
 void CopyField(uint8_t* to, const TableImage& image, int t, int f, size_t n) {

@@ -51,6 +51,7 @@ struct ArchiveKindInfo {
     const char* name;       // the command line's name: "diag", "meas", "wmeas", ...
     int recordSize;         // bytes of one record as the controller sends it
     bool byIndex;           // keyed by the global index (event archives), else by moment
+    const char* caption;    // "Измерительные данные хроматографа", ...
 };
 const ArchiveKindInfo& KindInfo(ArchiveKind kind);
 // The kind of a command-line name ("diag" ... "wday"); false for another name.

@@ -107,6 +107,7 @@ const Item kTree[] = {
     {"Данные|Данные влагомера|Суточные  данные", "NWmt_Day", ""},
     {"Данные|Данные влагомера|Суточные  данные|Чтение архива контроллера", "NWmt_ReadDay", "NWmt_ReadDayClick"},
     {"Данные|Данные влагомера|Суточные  данные|Просмотр/Печать из файла", "NWmt_ViewDay", "NWmt_ViewDayClick"},
+    {"Данные|Хранилище архивов", "NStore", "NStoreClick"},
     {"Отчеты", "Nexcreport", ""},
     {"Отчеты|Паспорт ЗУЛ показателей за сутки   ", "NExcDay", "NExcDayClick"},
     {"Отчеты|Паспорт ЗУЛ показателей за месяц   ", "NExcMon", "NExcMonClick"},
@@ -228,7 +229,7 @@ private slots:
         QTRY_VERIFY(Visible(w, "NFile"));
         for (const char* name : {"NFile", "NData", "Nconnect", "NVersion", "NCnfFiles", "Nexit", "NAud", "NAudPrn",
                                  "NAla", "NAlaPrn", "NChrom_Data", "NChrom_ViewMeas", "NChrom_ViewClb", "NWmt_Data",
-                                 "NWmt_ViewDay", "NUser", "Nabout"})
+                                 "NWmt_ViewDay", "NStore", "NUser", "Nabout"})
             QVERIFY2(Visible(w, name), name);
         for (const char* name : kNeedLink) QVERIFY2(!Visible(w, name), name);
         QVERIFY(!w.linkEstablished);
