@@ -300,8 +300,9 @@ bool OpenLink(const Options& o, Qrtbox& box, UserInterface& ui, std::string* por
     box.replyTimeoutMs = uint32_t(o.replyTimeoutMs >= 0 ? o.replyTimeoutMs : phone ? 6000 : 2000);
     box.interByteTimeoutMs = uint32_t(o.interByteMs >= 0 ? o.interByteMs : 100);
     if (!box.OpenPort()) {
-        const std::string why = box.ErrorText() + " (" + (phone ? o.modem : o.serial) + ")";
-        const std::string advice = box.PortAccessAdvice();
+        // No command was sent: the port's message alone (no "Команда 0."), then why it failed.
+        const std::string why = box.Message(box.errorCode) + " (" + (phone ? o.modem : o.serial) + ")";
+        const std::string advice = box.PortOpenFailure();
         if (portTold) {
             *portTold = advice.empty() ? why : why + " " + advice;
         } else {

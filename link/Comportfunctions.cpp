@@ -1,6 +1,7 @@
 #include "link/Comportfunctions.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -104,6 +105,13 @@ bool PosixSerialPort::OpenPath(const std::string& path, int baud, int dataBits, 
         ::close(fd);
         return false;
     }
+    // USB adapters hold received bytes up to 16 ms before passing them on unless the
+    // driver is asked for low latency; drivers that have no such setting refuse it.
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) == 0 && !(ss.flags & ASYNC_LOW_LATENCY)) {
+        ss.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &ss);
+    }
     // Set last, so that no failed open leaves it behind; Close clears it again.
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
@@ -145,6 +153,36 @@ bool PosixSerialPort::SetModemLine(int bit, bool on) {
 bool PosixSerialPort::SetRts(bool on) { return SetModemLine(TIOCM_RTS, on); }
 bool PosixSerialPort::SetDtr(bool on) { return SetModemLine(TIOCM_DTR, on); }
 bool PosixSerialPort::ClearComErrors() { return fd_ >= 0; }
+
+bool PosixSerialPort::GetRs485(Rs485Setup& out) {
+    serial_rs485 r{};
+    if (fd_ < 0 || ::ioctl(fd_, TIOCGRS485, &r) != 0) return false;
+    out.enabled = (r.flags & SER_RS485_ENABLED) != 0;
+    out.rtsOnSend = (r.flags & SER_RS485_RTS_ON_SEND) != 0;
+    out.delayBeforeMs = r.delay_rts_before_send;
+    out.delayAfterMs = r.delay_rts_after_send;
+    return true;
+}
+
+bool PosixSerialPort::SetRs485(const Rs485Setup& setup) {
+    serial_rs485 r{};
+    // Keeps the driver's other settings (bus termination, receiving while sending).
+    if (fd_ < 0 || ::ioctl(fd_, TIOCGRS485, &r) != 0) return false;
+    r.flags &= ~uint32_t(SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND | SER_RS485_RTS_AFTER_SEND);
+    if (setup.enabled) r.flags |= SER_RS485_ENABLED;
+    r.flags |= setup.rtsOnSend ? SER_RS485_RTS_ON_SEND : SER_RS485_RTS_AFTER_SEND;
+    r.delay_rts_before_send = setup.delayBeforeMs;
+    r.delay_rts_after_send = setup.delayAfterMs;
+    return ::ioctl(fd_, TIOCSRS485, &r) == 0;
+}
+
+bool PosixSerialPort::DrainOutput() { return fd_ >= 0 && ::tcdrain(fd_) == 0; }
+
+int PosixSerialPort::TransmitterEmpty() {
+    unsigned int lsr = 0;
+    if (fd_ < 0 || ::ioctl(fd_, TIOCSERGETLSR, &lsr) != 0) return -1;
+    return (lsr & TIOCSER_TEMT) ? 1 : 0;
+}
 
 bool PosixSerialPort::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) return false;

@@ -25,6 +25,10 @@ public:
     // Opens a device path directly (same settings as Open).
     bool OpenPath(const std::string& path, int baud, int dataBits, int parity, int stopBits,
                   bool dtr, bool rts);
+    bool OpenDevice(const std::string& path, int baud, int dataBits, int parity, int stopBits, bool dtr,
+                    bool rts) override {
+        return OpenPath(path, baud, dataBits, parity, stopBits, dtr, rts);
+    }
     void Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
     bool SetBaudRate(int baud) override;
@@ -38,6 +42,10 @@ public:
     std::string DevicePath() const override { return path_; }
     int fd() const { return fd_; }
     int LastOpenErrno() const override { return openErrno_; }
+    bool GetRs485(Rs485Setup& out) override;
+    bool SetRs485(const Rs485Setup& setup) override;
+    bool DrainOutput() override;
+    int TransmitterEmpty() override;
     std::string LastOpenPath() const override { return openPath_; }
 
 private:

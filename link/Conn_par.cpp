@@ -53,6 +53,22 @@ long long Number(const QLineEdit* e) {
     return ok ? v : -1;
 }
 
+// The ways of switching the RS-485 transmitter, in the order of Rs485Mode.
+const char* const kRs485Modes[] = {
+    "Автоматически (режим RS-485 драйвера, если он есть)",
+    "Адаптер сам (RTS не переключается)",
+    "Режим RS-485 драйвера (ядро Linux)",
+    "RTS переключает программа",
+};
+
+QString NamedPortText(const NamedPort& p) {
+    QString about = QString::fromStdString(p.maker);
+    if (!p.model.empty()) about += (about.isEmpty() ? "" : " ") + QString::fromStdString(p.model);
+    if (!about.isEmpty()) about += ", ";
+    return QStringLiteral("%1  (%2%3)")
+        .arg(QString::fromStdString(p.path.substr(p.path.rfind('/') + 1)), about, QString::fromStdString(p.device));
+}
+
 }  // namespace
 
 QString TFormConn_Par::PortItemText(int n) {
@@ -123,6 +139,13 @@ void TFormConn_Par::BuildDirectPanel() {
     CBPort->setObjectName("CBPort");
     for (int n = 1; n <= kMaxPortNumber; ++n)
         if (PortExists(n)) CBPort->addItem(PortItemText(n), n);
+    // Adapters under their stable names too: the name stays when the adapter moves
+    // to another socket, where its number would not.
+    for (const NamedPort& p : ListNamedPorts()) {
+        CBPort->addItem(NamedPortText(p), p.portNumber);
+        CBPort->setItemData(CBPort->count() - 1, QString::fromStdString(p.path), kDeviceRole);
+        CBPort->setItemData(CBPort->count() - 1, QString::fromStdString(p.path), Qt::ToolTipRole);
+    }
     g->addWidget(Caption(QStringLiteral("Порт подключения"), pn_dir), row, 0);
     g->addWidget(CBPort, row++, 1, 1, 2);
 
@@ -168,6 +191,39 @@ void TFormConn_Par::BuildDirectPanel() {
     ChBClosePort = new QCheckBox(QStringLiteral("Освобождать порт после\nкаждого сеанса связи"), pn_dir);
     ChBClosePort->setObjectName("ChBClosePort");
     g->addWidget(ChBClosePort, row++, 0, 1, 3);
+
+    if (kind_ != kLinkDirect) return;  // a modem line has no transmitter to switch
+    CBRs485 = new QComboBox(pn_dir);
+    CBRs485->setObjectName("CBRs485");
+    for (const char* mode : kRs485Modes) CBRs485->addItem(QString::fromUtf8(mode));
+    g->addWidget(Caption(QStringLiteral("Управление передатчиком RS-485"), pn_dir), row, 0);
+    g->addWidget(CBRs485, row++, 1, 1, 2);
+    ChBRtsOnSend = new QCheckBox(QStringLiteral("RTS включён на время передачи"), pn_dir);
+    ChBRtsOnSend->setObjectName("ChBRtsOnSend");
+    g->addWidget(ChBRtsOnSend, row++, 0, 1, 3);
+    connect(CBRs485, &QComboBox::currentIndexChanged, this,
+            [this](int mode) { ChBRtsOnSend->setEnabled(mode != kRs485Adapter); });
+}
+
+void TFormConn_Par::ShowPort(const LinkParams& r, const std::string& device) {
+    int index = -1;
+    if (!device.empty()) {
+        index = CBPort->findData(QString::fromStdString(device), kDeviceRole);
+        if (index < 0) {
+            // The adapter chosen is not plugged in now: the choice stays on the list.
+            CBPort->addItem(QStringLiteral("%1  (не подключён)")
+                                .arg(QString::fromStdString(device.substr(device.rfind('/') + 1))),
+                            0);
+            index = CBPort->count() - 1;
+            CBPort->setItemData(index, QString::fromStdString(device), kDeviceRole);
+            CBPort->setItemData(index, QString::fromStdString(device), Qt::ToolTipRole);
+        }
+    } else {
+        for (int i = 0; i < CBPort->count() && index < 0; ++i)
+            if (CBPort->itemData(i, kDeviceRole).toString().isEmpty() && CBPort->itemData(i).toInt() == int(r.port))
+                index = i;
+    }
+    CBPort->setCurrentIndex(index >= 0 ? index : (CBPort->count() > 0 ? 0 : -1));
 }
 
 void TFormConn_Par::BuildPhonePanel() {
@@ -245,8 +301,12 @@ void TFormConn_Par::ShowRecord() {
         CBEthRepeat->setCurrentIndex(attemptsIndex);
         return;
     }
-    const int portIndex = CBPort->findData(int(r.port));
-    CBPort->setCurrentIndex(portIndex >= 0 ? portIndex : (CBPort->count() > 0 ? 0 : -1));
+    ShowPort(r, kind_ == kLinkPhone ? settings_.phone.device : settings_.directLine.device);
+    if (CBRs485) {
+        CBRs485->setCurrentIndex(settings_.directLine.rs485Mode <= kRs485Program ? settings_.directLine.rs485Mode : 0);
+        ChBRtsOnSend->setChecked(settings_.directLine.rtsOnSend != 0);
+        ChBRtsOnSend->setEnabled(CBRs485->currentIndex() != kRs485Adapter);
+    }
     CBRate->setCurrentIndex(CBRate->findData(int(r.speed)));
     EdWaitTime->setText(QString::number(r.replyWaitSeconds));
     EdTimeOut->setText(QString::number(r.interByteTimeoutMs));
@@ -294,7 +354,8 @@ bool TFormConn_Par::Commit() {
         if (CBPort->currentIndex() < 0 || CBRate->currentIndex() < 0 || CBRepeat->currentIndex() < 0 ||
             EdWaitTime->text().isEmpty() || EdTimeOut->text().isEmpty() || EdPreambles->text().isEmpty())
             return NotAll();
-        r.port = uint8_t(CBPort->currentData().toInt());
+        // A stable name keeps the number of the device it stands for now (none: the old one).
+        if (CBPort->currentData().toInt() > 0) r.port = uint8_t(CBPort->currentData().toInt());
         r.attempts = uint8_t(CBRepeat->currentIndex() + 1);
         const long long preambles = Number(EdPreambles);
         if (preambles < 0 || preambles > 255) return OutOfRange("Количество преамбул в запросе");
@@ -316,8 +377,12 @@ bool TFormConn_Par::Commit() {
             work.current.portWait = int32_t(portWait);
         }
         work.direct = r;
+        work.directLine.device = CBPort->currentData(kDeviceRole).toString().toStdString();
+        work.directLine.rs485Mode = uint8_t(std::max(CBRs485->currentIndex(), 0));
+        work.directLine.rtsOnSend = ChBRtsOnSend->isChecked() ? 1 : 0;
     } else if (kind_ == kLinkPhone) {
         work.phone.params = r;
+        work.phone.device = CBPort->currentData(kDeviceRole).toString().toStdString();
         SetText(work.phone.modemCommand, Utf8ToCp1251(EdCommand->text().toStdString()), kModemCommandMax);
         // Empty boxes are reported like the others rather than taken as some number.
         if (EdFonConnWait->text().isEmpty() || EdFonConnRepeat->text().isEmpty()) return NotAll();
@@ -379,6 +444,9 @@ void TFormConn_Par::SearchClick() {
     engine_.address = 255;
     engine_.baudRate = int32_t(d.speed);
     engine_.portNumber = d.port;
+    engine_.portDevice = settings_.directLine.device;
+    engine_.rs485Mode = settings_.directLine.rs485Mode;
+    engine_.rtsOnSend = settings_.directLine.rtsOnSend;
     engine_.linkKind = settings_.current.connectionKind;
     engine_.portWaitSeconds = PortWaitSeconds(settings_.current.portWait);
     engine_.openPerExchange = 0;
@@ -393,7 +461,7 @@ void TFormConn_Par::SearchClick() {
         ui_.ShowMessageBox(kMsgPlain,
                            "Коммуникационный порт " + std::string(kCyrillicCom) + std::to_string(d.port) +
                                " недоступен",
-                           engine_.PortAccessAdvice());
+                           engine_.PortOpenFailure());
         return;
     }
     const uint8_t request[3] = {0, 0, 1};  // table 0, field 0, one field

@@ -39,6 +39,8 @@ public:
     QComboBox* CBRepeat = nullptr;
     QLineEdit* EdPortWait = nullptr;
     QCheckBox* ChBClosePort = nullptr;
+    QComboBox* CBRs485 = nullptr;       // "Управление передатчиком RS-485" (direct line)
+    QCheckBox* ChBRtsOnSend = nullptr;
     QLineEdit* EdCommand = nullptr;
     QLineEdit* EdFonConnWait = nullptr;
     QLineEdit* EdFonConnRepeat = nullptr;
@@ -54,6 +56,9 @@ public:
 
     // Text of a port list item: "COM<n>" and the device behind it.
     static QString PortItemText(int portNumber);
+    // The port list's items carry the port number (Qt::UserRole) and, for an adapter
+    // listed by its stable name, that name (kDeviceRole; empty for numbered ports).
+    static constexpr int kDeviceRole = Qt::UserRole + 1;
 
 public slots:
     void reject() override;
@@ -69,6 +74,7 @@ private:
     void BuildEthernetPanel();
     void ShowRecord();
     void ShowPortWait(bool enabled);
+    void ShowPort(const LinkParams& r, const std::string& device);
     // The checks of "Принять" and "Поиск адреса устройства"; true when the new
     // values are in `settings_`.
     bool Commit();

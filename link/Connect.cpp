@@ -339,7 +339,7 @@ void TFormConnect::ConnectClick() {
         ui_.ShowMessageBox(kMsgError,
                            "Коммуникационный порт " + std::string(kCyrillicCom) + std::to_string(engine_.portNumber) +
                                " недоступен",
-                           "");
+                           engine_.PortOpenFailure());
         return;
     }
     connected_ = true;
@@ -357,6 +357,9 @@ bool TFormConnect::SetUpSerialLink(int kind, int address) {
     engine_.address = r.address;
     engine_.baudRate = int32_t(r.speed);
     engine_.portNumber = r.port;
+    engine_.portDevice = kind == kLinkPhone ? s.phone.device : s.directLine.device;
+    engine_.rs485Mode = s.directLine.rs485Mode;
+    engine_.rtsOnSend = s.directLine.rtsOnSend;
     engine_.linkKind = uint8_t(kind);
     engine_.portWaitSeconds = PortWaitSeconds(s.current.portWait);
     engine_.openPerExchange = release ? 1 : 0;

@@ -77,6 +77,15 @@ struct ObjectList {
     bool operator==(const ObjectList&) const = default;
 };
 
+// What the serial port of the direct line needs beyond its parameters: a device
+// chosen by its stable name, and how the RS-485 transmitter is switched.
+struct SerialLine {
+    std::string device;               // "" = the device of the port number
+    uint8_t rs485Mode = 0;            // Rs485Mode (link/SerialPort.h): 0 automatic
+    uint8_t rtsOnSend = 1;            // RTS level while sending: 1 raised, 0 dropped
+    bool operator==(const SerialLine&) const = default;
+};
+
 // The groups of LinkSettings; each is written to its own section of zul.ini.
 struct CurrentSettings {
     uint8_t connectionKind = 0;       // 0 direct line, 1 telephone, 2 Ethernet
@@ -101,6 +110,7 @@ struct TelephoneSettings {
     int32_t connectWait = 50;         // seconds
     uint8_t autoRepeat = 0;
     int32_t connectAttempts = 1;
+    std::string device;               // the modem's device chosen by its stable name, or ""
     bool operator==(const TelephoneSettings&) const = default;
 };
 
@@ -117,6 +127,7 @@ struct EthernetSettings {
 struct LinkSettings {
     CurrentSettings current;
     LinkParams direct;
+    SerialLine directLine;            // stored with the direct group
     TelephoneSettings phone;
     EthernetSettings ethernet;
     bool operator==(const LinkSettings&) const = default;

@@ -2,6 +2,7 @@
 // zul.ini may set over the default map of Comportfunctions.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zul {
 
@@ -19,5 +20,20 @@ int ReadPortMap(const IniFile& zulIni);
 // another program holds it or we may not open it. False for a number without a
 // device, a device with no hardware behind it, or a path that is not a terminal.
 bool PortExists(int portNumber);
+
+// A serial adapter under its stable name, which stays when it is plugged into
+// another socket or others are plugged in before it.
+struct NamedPort {
+    std::string path;     // /dev/serial/by-id/usb-...
+    std::string device;   // the device it stands for now (/dev/ttyUSB0)
+    int portNumber = 0;   // the port number of that device, 0 when it has none
+    std::string maker;    // from the USB device in sysfs ("" when it does not tell)
+    std::string model;
+};
+// The stable names of the adapters plugged in, sorted by name.
+std::vector<NamedPort> ListNamedPorts();
+// Where the stable names and sysfs are looked for (by default /dev/serial/by-id and
+// /sys); empty strings restore the defaults.
+void SetNamedPortFolders(const std::string& byIdFolder, const std::string& sysFolder);
 
 }  // namespace zul

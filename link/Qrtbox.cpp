@@ -74,6 +74,7 @@ void Qrtbox::ProcessEvents() {
 std::string Qrtbox::Message(uint32_t code) const {
     if (code == kErrDevice) return deviceText_;
     if (code == kErrPortBusy) {
+        if (!portDevice.empty()) return "Коммуникационный порт " + portDevice + " недоступен";
         char buf[128];
         std::snprintf(buf, sizeof buf, "Коммуникационный порт COM%d недоступен", portNumber);
         return buf;
@@ -103,41 +104,103 @@ const std::string& Qrtbox::ErrorText() {
     return errorText;
 }
 
-std::string Qrtbox::PortAccessAdvice() const {
-    if (!port) return {};
-    return zul::PortAccessAdvice(port->LastOpenPath(), port->LastOpenErrno());
+std::string Qrtbox::PortOpenFailure() const { return zul::PortOpenFailure(openPath_, openErrno_); }
+
+namespace {
+// Failures of an open that waiting does not mend: only a busy port may come free.
+bool Lasting(int err) {
+    return err == EACCES || err == EPERM || err == ENOENT || err == ENODEV || err == ENXIO || err == ENOTDIR;
 }
+}  // namespace
 
 bool Qrtbox::OpenPort() {
+    const bool lost = reopen_;  // a lost port not back yet is tried again by the next exchange
     ClosePort();
+    openErrno_ = 0;
+    openPath_.clear();
     const int64_t start = clock->MonotonicNs();
     const int64_t waitNs = int64_t(portWaitSeconds) * 1000000000;
     bool got = false;
     // At least one try, then retry a busy port for the whole wait.
     do {
-        if (port->OpenComPort(portNumber, baudRate, 8, 0, 0, 1000, 1000, true, false)) {
+        const bool opened = portDevice.empty()
+                                ? port->OpenComPort(portNumber, baudRate, 8, 0, 0, 1000, 1000, true, false)
+                                : port->OpenDevice(portDevice, baudRate, 8, 0, 0, true, false);
+        if (opened) {
             got = true;
             break;
         }
-        // A device this user may not open stays so for the whole wait.
-        if (port->LastOpenErrno() == EACCES || port->LastOpenErrno() == EPERM) break;
+        openErrno_ = port->LastOpenErrno();
+        openPath_ = port->LastOpenPath();
+        if (openPath_.empty()) openPath_ = portDevice.empty() ? PortDevicePath(portNumber) : portDevice;
+        if (Lasting(openErrno_)) break;
         ProcessEvents();
         clock->WaitMs(50);
     } while (clock->MonotonicNs() - start < waitNs);
     if (!got) {
+        reopen_ = lost;
         errorCode = kErrPortBusy;
         errorText = Message(kErrPortBusy);
         return false;
     }
+    openErrno_ = 0;
+    reopen_ = false;
     port->SetReadTimeouts(0xFFFFFFFF, 0, 0);  // reads return at once with what has arrived
     port->SetDtr(true);
+    SetUpTransmitter();
     clock->WaitMs(100);
     return true;
 }
 
+void Qrtbox::SetUpTransmitter() {
+    rs485InForce_ = kRs485Adapter;
+    driverRs485Changed_ = false;
+    if (linkKind != kLinkDirect || rs485Mode == kRs485Adapter) return;
+    Rs485Setup before;
+    const bool driverHasIt = port->GetRs485(before);
+    if (driverHasIt && rs485Mode != kRs485Program) {
+        // RTS up 2 ms before the first bit, as the program does it, and down one
+        // character after the last (in whole milliseconds, as the driver counts).
+        Rs485Setup ours;
+        ours.enabled = true;
+        ours.rtsOnSend = rtsOnSend != 0;
+        ours.delayBeforeMs = 2;
+        const int baud = std::max(baudRate, 1);
+        ours.delayAfterMs = uint32_t((10000 + baud - 1) / baud);
+        if (port->SetRs485(ours)) {
+            driverRs485_ = before;
+            driverRs485Changed_ = !(before == ours);
+            rs485InForce_ = kRs485Kernel;
+            return;
+        }
+    } else if (driverHasIt && before.enabled) {
+        // The program switches RTS itself: the driver must not switch it as well.
+        Rs485Setup off = before;
+        off.enabled = false;
+        if (port->SetRs485(off)) {
+            driverRs485_ = before;
+            driverRs485Changed_ = true;
+        }
+    }
+    // The program switches RTS (also where the driver refused its RS-485 mode).
+    rs485InForce_ = kRs485Program;
+    port->SetRts(rtsOnSend == 0);  // receiving
+}
+
 void Qrtbox::ClosePort() {
-    if (port && port->IsOpen()) port->Close();
+    if (port && port->IsOpen()) {
+        if (driverRs485Changed_) port->SetRs485(driverRs485_);  // the driver as it was before us
+        port->Close();
+    }
+    driverRs485Changed_ = false;
+    rs485InForce_ = kRs485Adapter;
+    reopen_ = false;  // closed on purpose: nothing to open again by itself
     pendingBegin_ = pendingEnd_ = 0;
+}
+
+void Qrtbox::DropLostPort() {
+    ClosePort();
+    reopen_ = true;
 }
 
 bool Qrtbox::Exchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter) {
@@ -215,7 +278,8 @@ bool Qrtbox::RunExchange(uint8_t command, const uint8_t* data, int count, uint8_
     request[L - 2] = uint8_t(crc & 0xFF);
     request[L - 1] = uint8_t(crc >> 8);
 
-    if (openPerExchange && !OpenPort()) return false;
+    // A port lost in an earlier exchange (a USB adapter pulled and plugged back) is opened again.
+    if ((openPerExchange || reopen_) && linkKind != kLinkEthernet && !OpenPort()) return false;
     if (statusPanel) {
         statusPanel->SetPanelText(statusPanelIndex, "Обмен...");
         statusPanel->Repaint();
@@ -230,6 +294,7 @@ bool Qrtbox::RunExchange(uint8_t command, const uint8_t* data, int count, uint8_
         }
         ++attempt_;
         if (SendReceive(L)) break;
+        if (reopen_) break;  // the line is gone: no attempt can reach the controller
         --counter;
     }
     lastExchangeTime = clock->LocalNow();
@@ -280,25 +345,40 @@ bool Qrtbox::Transmit(int n) {
     port->SetBaudRate(baudRate);
     port->Purge();
     pendingBegin_ = pendingEnd_ = 0;
-    // A line without RTS (a pseudo-terminal) refuses it: then nothing is timed.
-    const bool rts = linkKind == kLinkDirect && port->SetRts(true);
+    // RTS by the program: a line without RTS (a pseudo-terminal) refuses it, and then
+    // nothing is timed.
+    const bool rts = linkKind == kLinkDirect && rs485InForce_ == kRs485Program && port->SetRts(rtsOnSend != 0);
     if (rts) clock->WaitMs(2);
     Notify(ExchangeEvent::kRequest, out_.data(), n, attempt_);
     if (!port->Write(out_.data(), size_t(n))) {
         port->ClearComErrors();
-        if (rts) port->SetRts(false);
+        if (rts) port->SetRts(rtsOnSend == 0);
         errorCode = kErrPortWrite;
+        if (linkKind != kLinkEthernet) DropLostPort();
         return false;
     }
-    if (rts) {
-        // The frame and one character more, counted from the write's return: the line
-        // started sending no later, so a thread held up before or inside the write
-        // (a busy machine, a slow observer) never drops RTS on the frame's last bytes.
-        const double bitNs = 1e9 / double(baudRate > 0 ? baudRate : 1);
-        clock->WaitUntilExactly(clock->MonotonicNs() + int64_t(double(n + 1) * 10.0 * bitNs));
-        port->SetRts(false);
-    }
+    if (rts) ReleaseTransmitter(n);
     return true;
+}
+
+void Qrtbox::ReleaseTransmitter(int n) {
+    // The frame and one character more, counted from the write's return: the line
+    // started sending no later, so a thread held up before or inside the write (a busy
+    // machine, a slow observer) never drops RTS on the frame's last bytes.
+    const int64_t charNs = int64_t(1e10 / double(baudRate > 0 ? baudRate : 1));
+    const int64_t frameEnd = clock->MonotonicNs() + int64_t(n + 1) * charNs;
+    // Sooner where the driver tells: once it has passed every byte on (tcdrain) and the
+    // transmitter has sent its last bit, the check bytes are out.
+    int empty = port->DrainOutput() ? port->TransmitterEmpty() : -1;
+    if (empty < 0) {
+        clock->WaitUntilExactly(frameEnd);
+    } else {
+        while (empty == 0 && clock->MonotonicNs() < frameEnd) {
+            clock->WaitUntil(std::min(frameEnd, clock->MonotonicNs() + charNs));
+            empty = port->TransmitterEmpty();
+        }
+    }
+    port->SetRts(rtsOnSend == 0);
 }
 
 // Fills `buf` with bytes that arrived, waiting at most waitMs for the first.
@@ -339,6 +419,7 @@ int Qrtbox::ReceiveSome(uint8_t* buf, int max, int waitMs) {
     if (got < 0) {
         port->ClearComErrors();
         errorCode = kErrLinkLost;
+        DropLostPort();
         return -1;
     }
     return got;

@@ -83,10 +83,13 @@ public:
     // wait loop past its deadline) waits for this to turn false.
     bool InExchange() const { return exchanging_ > 0; }
     bool SendReceive(int frameLength);
+    // Opens the serial port (portDevice, else the device of portNumber) and sets up its
+    // RS-485 transmitter. A busy port is tried again for portWaitSeconds; a missing
+    // device or one this user may not open is not.
     bool OpenPort();
-    // After OpenPort failed on a device this user may not open: what to do about it
-    // on Linux (the owning group, logging in again); "" for any other failure.
-    std::string PortAccessAdvice() const;
+    // After OpenPort failed: why, in words to act on (busy and by whom, no permission
+    // and the group to join, no such device); "" when it did not fail.
+    std::string PortOpenFailure() const;
     void ClosePort();
     bool PortOpen() const { return port && port->IsOpen(); }
     const std::string& ErrorText();
@@ -100,6 +103,9 @@ public:
     std::array<uint8_t, 256> reply{};
     uint8_t linkKind = kLinkDirect;
     uint8_t portNumber = 1;
+    std::string portDevice;             // a device chosen by its path; "" = the device of portNumber
+    uint8_t rs485Mode = kRs485Auto;     // direct line: who switches the transmitter
+    uint8_t rtsOnSend = 1;              // direct line: RTS level while sending (1 raised, 0 dropped)
     std::unique_ptr<SerialPort> port;   // the COM port device (open or not)
     int sock = 0;                       // connected TCP socket, or 0
     uint32_t portWaitSeconds = 1;
@@ -116,6 +122,9 @@ public:
     std::array<std::string, kMessageCount + kOwnMessages> messages;
     uint32_t errorCode = 0;
     double lastExchangeTime = 0;
+    // How the transmitter of the open direct line is switched: kRs485Adapter (not at
+    // all, also for the other kinds), kRs485Kernel or kRs485Program.
+    uint8_t Rs485InForce() const { return rs485InForce_; }
     StatusBar* statusPanel = nullptr;   // shows "Обмен..." in panel 3 while exchanging
     int statusPanelIndex = 3;
     std::string errorText;
@@ -130,6 +139,10 @@ private:
     bool RunExchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter);
     void ProcessEvents();
     bool Transmit(int n);
+    void SetUpTransmitter();
+    void ReleaseTransmitter(int n);
+    // A hang-up or I/O error of a held port: closed now, opened again by the next exchange.
+    void DropLostPort();
     int ReceiveSome(uint8_t* buf, int max, int waitMs);
     void Notify(ExchangeEvent::Kind kind, const uint8_t* bytes, int count, int attempt);
 
@@ -142,6 +155,12 @@ private:
     int received_ = 0;  // bytes of the current attempt (for the observer)
     std::array<uint8_t, 1024> receivedLog_{};
     int exchanging_ = 0;
+    uint8_t rs485InForce_ = kRs485Adapter;
+    bool driverRs485Changed_ = false;  // the driver's RS-485 setting before ours, restored on close
+    Rs485Setup driverRs485_;
+    bool reopen_ = false;
+    int openErrno_ = 0;
+    std::string openPath_;
 };
 
 }  // namespace zul

@@ -63,6 +63,30 @@ void WriteParams(IniFile& ini, const char* section, const LinkParams& p, bool wi
     ini.WriteInteger(section, "WaitTime", int32_t(p.replyWaitSeconds));
 }
 
+// Keys of our own beyond the classic set: written where they hold more than the
+// default or the file has them already, so that a file that never used them stays as it was.
+void WriteOwnString(IniFile& ini, const char* section, const char* key, const std::string& value) {
+    std::string was;
+    if (!value.empty() || ini.Read(section, key, was)) ini.WriteString(section, key, value);
+}
+void WriteOwnInteger(IniFile& ini, const char* section, const char* key, int32_t value, int32_t defaultValue) {
+    std::string was;
+    if (value != defaultValue || ini.Read(section, key, was)) ini.WriteInteger(section, key, value);
+}
+
+void ReadDirectLine(const IniFile& ini, SerialLine& line) {
+    line.device = ini.ReadString(kDirect, "Device", "");
+    const int32_t mode = ini.ReadInteger(kDirect, "RS485_Mode", 0);
+    line.rs485Mode = uint8_t(mode >= 0 && mode <= 3 ? mode : 0);
+    line.rtsOnSend = Flag(ini.ReadInteger(kDirect, "RTS_On_Send", 1));
+}
+
+void WriteDirectLine(IniFile& ini, const SerialLine& line) {
+    WriteOwnString(ini, kDirect, "Device", line.device);
+    WriteOwnInteger(ini, kDirect, "RS485_Mode", line.rs485Mode, 0);
+    WriteOwnInteger(ini, kDirect, "RTS_On_Send", line.rtsOnSend, 1);
+}
+
 void WriteCurrent(IniFile& ini, const CurrentSettings& c) {
     ini.WriteInteger(kCurrent, "Conn_Prz", c.connectionKind);
     ini.WriteInteger(kCurrent, "Free_Port_Wait", c.portWait);
@@ -80,6 +104,7 @@ void WritePhone(IniFile& ini, const TelephoneSettings& t) {
     ini.WriteInteger(kPhone, "ConnectWaitTime", t.connectWait);
     ini.WriteInteger(kPhone, "AutoRepeat", t.autoRepeat);
     ini.WriteInteger(kPhone, "Conn_Repeat", t.connectAttempts);
+    WriteOwnString(ini, kPhone, "Device", t.device);
 }
 
 void WriteEthernet(IniFile& ini, const EthernetSettings& e) {
@@ -175,6 +200,7 @@ void ProgramSettings::ReadLinkSettings(const std::string& fileName) {
                                   screenHeight > 0 ? (screenHeight - c.windowHeight) / 2 : 0);
 
     ReadParams(ini, kDirect, link.direct, true, defaults.direct);
+    ReadDirectLine(ini, link.directLine);
 
     TelephoneSettings& t = link.phone;
     ReadParams(ini, kPhone, t.params, true, defaults.phone.params);
@@ -183,6 +209,7 @@ void ProgramSettings::ReadLinkSettings(const std::string& fileName) {
     t.connectWait = ini.ReadInteger(kPhone, "ConnectWaitTime", 50);
     t.autoRepeat = Flag(ini.ReadInteger(kPhone, "AutoRepeat", 0));
     t.connectAttempts = ini.ReadInteger(kPhone, "Conn_Repeat", 1);
+    t.device = ini.ReadString(kPhone, "Device", "");
 
     EthernetSettings& e = link.ethernet;
     ReadParams(ini, kEthernet, e.params, false, defaults.ethernet.params);
@@ -254,10 +281,12 @@ bool ProgramSettings::WriteLinkSettings(const std::string& fileName) {
         if (!ini.Save()) return Fail(fileName);
         saved.current = link.current;
     }
-    if (!(link.direct == saved.direct)) {
+    if (!(link.direct == saved.direct) || !(link.directLine == saved.directLine)) {
         WriteParams(ini, kDirect, link.direct, true);
+        WriteDirectLine(ini, link.directLine);
         if (!ini.Save()) return Fail(fileName);
         saved.direct = link.direct;
+        saved.directLine = link.directLine;
     }
     if (!(link.phone == saved.phone)) {
         WritePhone(ini, link.phone);

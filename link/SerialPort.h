@@ -7,6 +7,23 @@
 
 namespace zul {
 
+// Who switches the RS-485 transmitter of a direct line.
+enum Rs485Mode : uint8_t {
+    kRs485Auto = 0,     // the driver's RS-485 mode where the driver has one, else RTS by the program
+    kRs485Adapter = 1,  // the adapter itself: RTS is left alone
+    kRs485Kernel = 2,   // the driver's RS-485 mode (TIOCSRS485)
+    kRs485Program = 3,  // RTS raised and dropped by the program around each request
+};
+
+// The RS-485 mode of a driver (struct serial_rs485).
+struct Rs485Setup {
+    bool enabled = false;
+    bool rtsOnSend = true;        // RTS raised while sending (else dropped while sending)
+    uint32_t delayBeforeMs = 0;   // RTS switched this long before the first bit
+    uint32_t delayAfterMs = 0;    // and back this long after the last
+    bool operator==(const Rs485Setup&) const = default;
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -14,6 +31,12 @@ public:
     // parity: 0 none, 1 even, 2 odd; stopBits: 0 one, 1 one and a half, 2 two.
     virtual bool OpenComPort(int portNumber, int baud, int dataBits, int parity, int stopBits,
                       int inQueue, int outQueue, bool dtr, bool rts) = 0;
+    // The same for a device given by its path (a stable name chosen in the port list).
+    // Doubles that know only numbers leave it refused.
+    virtual bool OpenDevice(const std::string& /*path*/, int /*baud*/, int /*dataBits*/, int /*parity*/,
+                            int /*stopBits*/, bool /*dtr*/, bool /*rts*/) {
+        return false;
+    }
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     virtual bool SetBaudRate(int baud) = 0;
@@ -37,6 +60,17 @@ public:
     // errno of the last failed open (0 after a successful one) and the device it tried.
     virtual int LastOpenErrno() const { return 0; }
     virtual std::string LastOpenPath() const { return DevicePath(); }
+
+    // The driver's RS-485 mode (TIOCGRS485, TIOCSRS485). False where the driver has
+    // none: a pseudo-terminal and most USB adapters answer ENOTTY, no failure of the line.
+    virtual bool GetRs485(Rs485Setup& /*out*/) { return false; }
+    virtual bool SetRs485(const Rs485Setup& /*setup*/) { return false; }
+    // Blocks until the driver has handed every written byte to the hardware (tcdrain);
+    // false when it cannot tell.
+    virtual bool DrainOutput() { return false; }
+    // Whether the transmitter has sent its last bit (TIOCSERGETLSR): 1 empty, 0 still
+    // sending, -1 the driver cannot tell.
+    virtual int TransmitterEmpty() { return -1; }
 };
 
 }  // namespace zul

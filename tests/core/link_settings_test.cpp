@@ -198,11 +198,22 @@ TEST_F(LinkSettingsTest, EveryKeyRoundTripsWithItsReadingRules) {
     l.ethernet.connectWait = 1;
     l.ethernet.connectAttempts = 4;
     l.ethernet.sendPauseMs = 250;
+    l.directLine = {"/dev/serial/by-id/usb-Maker_Stick-if00-port0", kRs485Program, 0};
+    l.phone.device = "/dev/serial/by-id/usb-Modem_GSM-if02";
     ASSERT_TRUE(s.WriteLinkSettings(s.ZulIni()));
     ProgramSettings back = Make();
     back.Load();
     EXPECT_TRUE(back.link.current == l.current);
     EXPECT_TRUE(back.link.direct == l.direct);
+    EXPECT_TRUE(back.link.directLine == l.directLine);
+    EXPECT_NE(Slurp(s.ZulIni()).find("RS485_Mode=3"), std::string::npos);
+    // Back to the defaults: the keys the file has take them (none is left stale).
+    s.link.directLine = SerialLine{};
+    ASSERT_TRUE(s.WriteLinkSettings(s.ZulIni()));
+    EXPECT_NE(Slurp(s.ZulIni()).find("Device=\r\nRS485_Mode=0\r\nRTS_On_Send=1\r\n"), std::string::npos)
+        << Slurp(s.ZulIni());
+    back.Load();
+    EXPECT_TRUE(back.link.directLine == SerialLine{});
     EXPECT_TRUE(back.link.phone == l.phone);
     EXPECT_TRUE(back.link.ethernet == l.ethernet);
 
@@ -210,7 +221,7 @@ TEST_F(LinkSettingsTest, EveryKeyRoundTripsWithItsReadingRules) {
     // non-numbers give the default, SendPause outside 0..60000 ms the default.
     Put("zul.ini",
         "[CURR_PAR]\nConn_Prz=258\nDo_Close_Port=-3\nFree_Port_Wait=x\n"
-        "[DIR_CONN_PAR]\nCOMPort=257\nAdr=511\nRate=abc\nPreambles=-1\n"
+        "[DIR_CONN_PAR]\nCOMPort=257\nAdr=511\nRate=abc\nPreambles=-1\nRS485_Mode=4\nRTS_On_Send=-2\n"
         "[FON_CONN_PAR]\nAutoRepeat=5\nCommand=" + std::string(250, 'A') + "\n"
         "[ETHERNET_CONN_PAR]\nSendPause=-1\n");
     back.ReadLinkSettings(back.ZulIni());
@@ -221,6 +232,8 @@ TEST_F(LinkSettingsTest, EveryKeyRoundTripsWithItsReadingRules) {
     EXPECT_EQ(back.link.direct.address, 255);
     EXPECT_EQ(back.link.direct.speed, 38400u);
     EXPECT_EQ(back.link.direct.preambles, 255);
+    EXPECT_EQ(back.link.directLine.rs485Mode, kRs485Auto);  // no such mode
+    EXPECT_EQ(back.link.directLine.rtsOnSend, 1);
     EXPECT_EQ(back.link.phone.autoRepeat, 1);
     EXPECT_EQ(TextOf(back.link.phone.modemCommand).size(), 199u);
     EXPECT_EQ(back.link.ethernet.sendPauseMs, 500);

@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +25,7 @@
 
 #include "link/Comportfunctions.h"
 #include "link/Conn_par.h"
+#include "link/PortMap.h"
 #include "link/Qrtbox.h"
 #include "shell/MessageBox.h"
 #include "shell/QtUserInterface.h"
@@ -265,6 +268,71 @@ private slots:
         }
     }
 
+    // The transmitter's switching and an adapter under its stable name are kept as
+    // chosen; an adapter chosen but not plugged in stays on the list.
+    void serialLineChoices() {
+        PtyController line(0), stick(0);
+        SetPortDevicePath(kPort, line.path());
+        QTemporaryDir dir;
+        const QString byId = dir.path() + "/by-id";
+        QVERIFY(QDir().mkpath(byId));
+        const QString name = byId + "/usb-Maker_RS485_Stick_42-if00-port0";
+        QVERIFY(QFile::link(QString::fromStdString(stick.path()), name));
+        // The stick's terminal sits under a USB device that names its maker and model.
+        const QString usb = dir.path() + "/sys/devices/usb1/1-2", tty = QString::fromStdString(stick.path()).section('/', -1);
+        QVERIFY(QDir().mkpath(usb + "/1-2:1.0") && QDir().mkpath(dir.path() + "/sys/class/tty/" + tty));
+        QVERIFY(QFile::link(usb + "/1-2:1.0", dir.path() + "/sys/class/tty/" + tty + "/device"));
+        for (const char* f : {"manufacturer", "product"}) {
+            QFile file(usb + "/" + f);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(f[0] == 'm' ? "Maker Inc.\n" : "USB-RS485 Stick\n");
+        }
+        SetNamedPortFolders(byId.toStdString(), (dir.path() + "/sys").toStdString());
+        {
+            TFormConn_Par d(settings, engine, ui);
+            d.show();
+            QVERIFY(d.CBRs485 && d.CBRs485->isVisible());
+            QCOMPARE(d.CBRs485->count(), 4);
+            QCOMPARE(d.CBRs485->currentIndex(), int(kRs485Auto));
+            QVERIFY(d.ChBRtsOnSend->isChecked());
+            const int named = d.CBPort->findData(name, TFormConn_Par::kDeviceRole);
+            QVERIFY(named >= 0);
+            QCOMPARE(d.CBPort->itemText(named),
+                     QStringLiteral("usb-Maker_RS485_Stick_42-if00-port0  (Maker Inc. USB-RS485 Stick, %1)")
+                         .arg(QString::fromStdString(stick.path())));
+            d.CBPort->setCurrentIndex(named);
+            d.CBRs485->setCurrentIndex(kRs485Adapter);
+            QVERIFY(!d.ChBRtsOnSend->isEnabled());
+            d.CBRs485->setCurrentIndex(kRs485Program);
+            QVERIFY(d.ChBRtsOnSend->isEnabled());
+            d.ChBRtsOnSend->setChecked(false);
+            QTest::mouseClick(d.BtnAccept, Qt::LeftButton);
+            QVERIFY(d.accepted());
+        }
+        QCOMPARE(settings.directLine.device, name.toStdString());
+        QCOMPARE(settings.directLine.rs485Mode, uint8_t(kRs485Program));
+        QCOMPARE(settings.directLine.rtsOnSend, uint8_t(0));
+        QCOMPARE(settings.direct.port, uint8_t(kPort));  // a name without a number keeps the old one
+        QVERIFY(QFile::remove(name));
+        {
+            TFormConn_Par d(settings, engine, ui);
+            QCOMPARE(d.CBPort->currentData(TFormConn_Par::kDeviceRole).toString(), name);
+            QCOMPARE(d.CBPort->currentText(), QStringLiteral("usb-Maker_RS485_Stick_42-if00-port0  (не подключён)"));
+            QCOMPARE(d.CBRs485->currentIndex(), int(kRs485Program));
+            QVERIFY(!d.ChBRtsOnSend->isChecked());
+            // Back to a numbered port: the stable name is dropped.
+            d.CBPort->setCurrentIndex(d.CBPort->findData(kPort));
+            QTest::mouseClick(d.BtnAccept, Qt::LeftButton);
+            QVERIFY(d.accepted());
+        }
+        SetNamedPortFolders("", "");
+        QCOMPARE(settings.directLine.device, std::string());
+        // A modem line has no transmitter to switch.
+        settings.current.connectionKind = kLinkPhone;
+        TFormConn_Par phone(settings, engine, ui);
+        QVERIFY(phone.CBRs485 == nullptr);
+    }
+
     void telephoneKind() {
         PtyController line(0);
         SetPortDevicePath(kPort, line.path());
@@ -391,7 +459,11 @@ private slots:
         PosixSerialPort holder;
         QVERIFY(holder.OpenComPort(kPort, 9600, 8, 0, 0, 0, 0, false, false));
         QTest::mouseClick(d.BtnSearch, Qt::LeftButton);
-        QCOMPARE(ui.Last(), std::string("6|Коммуникационный порт \xD0\xA1\xD0\x9E\xD0\x9C" "201 недоступен|"));
+        // The second line says who holds it: this very test.
+        const std::string busy = "6|Коммуникационный порт \xD0\xA1\xD0\x9E\xD0\x9C" "201 недоступен|Порт " +
+                                 silent.path() + " занят программ";
+        QVERIFY2(ui.Last().rfind(busy, 0) == 0, ui.Last().c_str());
+        QVERIFY2(ui.Last().find("(PID " + std::to_string(::getpid()) + ")") != std::string::npos, ui.Last().c_str());
         QVERIFY(d.isVisible());
         QVERIFY(d.BtnSearch->isEnabled());
         QVERIFY(d.BtnExit->isEnabled());

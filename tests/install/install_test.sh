@@ -32,6 +32,10 @@ desktop-file-validate "$desktop" || fail "desktop entry"
 grep -q "^Name=Обслуживание контроллера ЗУЛ_QRT_510$" "$desktop" || fail "desktop name"
 [[ -f $tmp/usr/share/icons/hicolor/scalable/apps/zul-qrt510.svg ]] || fail "icon"
 
+rules=$tmp/usr/lib/udev/rules.d/70-zul-qrt510-serial.rules
+[[ -f $rules ]] || fail "udev rule missing"
+grep -q 'ATTRS{idVendor}=="1a86", .*ENV{ID_MM_DEVICE_IGNORE}="1"' "$rules" || fail "udev rule lacks the CH340 adapters"
+
 for p in zul qrtsim; do
   man=$tmp/usr/share/man/man1/$p.1
   [[ -f $man ]] || fail "man page $p"
@@ -67,7 +71,7 @@ for f in ./usr/bin/zulqrt ./usr/bin/zul ./usr/bin/qrtsim ./usr/share/application
          ./usr/share/zul-qrt510/README ./usr/share/zul-qrt510/day_report_title.xlsx \
          ./usr/share/zul-qrt510/mon_report_title.xlsx ./usr/lib/systemd/system/zul-collect.service \
          ./usr/lib/systemd/system/zul-collect.timer ./usr/lib/systemd/user/zul-collect.service \
-         ./usr/lib/systemd/user/zul-collect.timer; do
+         ./usr/lib/systemd/user/zul-collect.timer ./usr/lib/udev/rules.d/70-zul-qrt510-serial.rules; do
   echo "$contents" | grep -q " $f\$" || fail "package lacks $f"
 done
 echo "install and package: ok"
