@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include "measurements/ReportRead.h"
+#include "shell/Desktop.h"
 #include "shell/Folders.h"
 #include "link/Comportfunctions.h"
 #include "link/LinkSettings.h"
@@ -135,6 +136,8 @@ int main(int argc, char** argv) {
     rest.push_back(nullptr);
     QApplication app(qtArgc, rest.data());
     QApplication::setApplicationName("zulqrt");
+    zul::LoadQtTranslations();
+    zul::InstallDesktopKeys();
 
     std::unique_ptr<zul::sim::Qrtsim> sim;
     std::string scratch;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "editors/EditorRules.h"
+#include "shell/Desktop.h"
 #include "shell/KeyFilters.h"
 #include "shell/QtUserInterface.h"
 #include "tables/Stringi.h"
@@ -29,6 +30,7 @@ TFormEditor::TFormEditor(const char* objectName, const QString& caption, uint8_t
     setModal(true);
     setObjectName(objectName);
     setWindowTitle(caption);
+    setProperty("zulFirstInput", true);  // typing goes to the first input at once
     auto* column = new QVBoxLayout(this);
     body_ = new QVBoxLayout;
     column->addLayout(body_);
@@ -64,8 +66,23 @@ void TFormEditor::AcceptClick() {
     accept();
 }
 
-bool TFormEditor::Refuse(const std::string& line1, const std::string& line2) {
+bool TFormEditor::Refuse(const std::string& line1, const std::string& line2) { return Refuse(nullptr, line1, line2); }
+
+bool TFormEditor::Refuse(QWidget* field, const std::string& line1, const std::string& line2) {
     ui_->ShowMessageBox(kMsgInputError, line1, line2);
+    const QList<QWidget*> order = TabOrder(this);
+    for (auto it = order.begin(); !field && it != order.end(); ++it) {
+        QWidget* w = *it;
+        if (!w->isVisibleTo(this) || !w->isEnabled()) continue;
+        auto* edit = qobject_cast<QLineEdit*>(w);
+        auto* list = qobject_cast<QComboBox*>(w);
+        if ((edit && edit->text().isEmpty()) || (list && list->currentText().isEmpty())) field = w;
+    }
+    if (!field) field = FirstInput(this);
+    if (field) {
+        field->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    }
     return false;
 }
 

@@ -76,8 +76,11 @@ protected:
     // After the stored bytes have been put back: state of its own the dialog
     // hands over on acceptance (kept apart until then).
     virtual void Committed() {}
-    // The input-error message with the first failing check; returns false.
+    // The input-error message with the first failing check; returns false. The
+    // focus goes back to `field`, or without one to the first empty input (the
+    // first input when none is empty).
     bool Refuse(const std::string& line1, const std::string& line2 = {});
+    bool Refuse(QWidget* field, const std::string& line1, const std::string& line2 = {});
     UserInterface& ui() { return *ui_; }
     // The given bytes (to fill the widgets from).
     const uint8_t* bytes() const { return bytes_; }

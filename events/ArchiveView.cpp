@@ -99,7 +99,10 @@ void TArchiveView::SelectRow(int row) {
 }
 
 void TArchiveView::FitHeight(int width, int margin) {
-    const int chrome = 110;  // headings, status panel, buttons
+    // Everything but the rows: the headings, the grid's frame, and the rest of the
+    // column (legends, status panel, buttons, margins and spacing) as laid out.
+    const int rest = main_->sizeHint().height() - grid_->sizeHint().height();
+    const int chrome = rest + grid_->horizontalHeader()->sizeHint().height() + 2 * grid_->frameWidth();
     int rowsShown = model_->rowCount();
     const QScreen* s = QGuiApplication::primaryScreen();
     const int limit = s ? s->availableGeometry().height() - margin : 800;

@@ -62,7 +62,7 @@ done
 deb=$(ls "$tmp"/pkg/zul-qrt510_*.deb)
 info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q "Package: zul-qrt510" || fail "package name"
-for dep in libqt6widgets6 libqt6core6 libc6 fonts-dejavu-core libpq5; do
+for dep in libqt6widgets6 libqt6core6 libc6 fonts-dejavu-core libpq5 qt6-translations-l10n; do
   echo "$info" | grep "Depends:" | grep -q "$dep" || fail "Depends lacks $dep: $(echo "$info" | grep Depends:)"
 done
 contents=$(dpkg-deb -c "$deb")
