@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -79,24 +80,36 @@ bool ConnectTcp(Qrtbox& box, EthernetSettings& settings, int address, UserInterf
         ui.SetBusyCursor(false);
         return false;
     }
-    // A refused connection is tried again until the connection wait has passed.
+    // A refused connection is tried again until the connection wait has passed,
+    // with the wait window's progress in tenths of a second; Esc gives up at once.
+    const auto started = Clock::now();
+    const int tenths = std::max(settings.connectWait, 1) * 10;
+    auto progress = [&] {
+        ui.ProcessEvents();
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
+        ui.SetProgress(int(spent / 100), tenths);
+    };
+    auto stopped = [&] { return ui.StopRequested(); };
+    ui.BeginArchiveRead(tenths);
     int fd = -1;
     for (;;) {
-        if (Clock::now() >= deadline) break;
+        if (Clock::now() >= deadline || stopped()) break;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        fd = TcpConnectTo(addr, int(left), [&] { ui.ProcessEvents(); });
-        if (fd >= 0) break;
-        if (fd == kTcpNoSocket) {
-            box.sock = 0;
-            ui.SetBusyCursor(false);
-            ui.ShowMessageBox(kMsgPlain, "Ошибка вызова socket", "");
-            return false;
-        }
+        fd = TcpConnectTo(addr, int(left), progress, stopped);
+        if (fd >= 0 || fd == kTcpNoSocket) break;
         const auto pause = std::min(Clock::now() + std::chrono::milliseconds(50), deadline);
-        while (Clock::now() < pause) {
-            ui.ProcessEvents();
+        while (Clock::now() < pause && !stopped()) {
+            progress();
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+    }
+    ui.EndArchiveRead();
+    ui.ClearStopRequest();
+    if (fd == kTcpNoSocket) {
+        box.sock = 0;
+        ui.SetBusyCursor(false);
+        ui.ShowMessageBox(kMsgPlain, "Ошибка вызова socket", "");
+        return false;
     }
     if (fd < 0) {
         box.sock = 0;

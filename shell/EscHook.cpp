@@ -12,9 +12,11 @@ bool EscHook::eventFilter(QObject* watched, QEvent* event) {
         return true;  // taken from the queue
     }
     if (event->type() == QEvent::KeyPress && readInProgress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         stopRequest = true;
-    return QObject::eventFilter(watched, event);  // the key goes on as usual
+        return true;  // it stops the wait, and closes no window under the wait window
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace zul

@@ -1,5 +1,6 @@
-// The hook on the application's key messages: Esc while an archive read runs
-// sets the stop request, which the read loop tests after each reply; Esc while
+// The hook on the application's key messages: Esc while an archive read (or a
+// connection attempt) runs sets the stop request, which the waiting loop tests,
+// and is taken from the queue; Esc while
 // the modem dials is taken from the queue and handed to the dialling loop.
 #pragma once
 #include <QObject>

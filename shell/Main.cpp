@@ -354,8 +354,12 @@ void TFormMain::EndWait() {
     wait_.reset();
     menuBar()->setEnabled(true);
     centralWidget()->setEnabled(true);
-    raise();
-    activateWindow();
+    // In front again, unless a modal window (a viewer, the connection dialog) is
+    // still open over it: that one stays in front.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front) front = this;
+    front->raise();
+    front->activateWindow();
 }
 
 void TFormMain::BeginArchiveRead(int progressMax) {

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>  // QtUserInterface.h keeps a QPointer to one
 #include <QPushButton>
@@ -37,6 +38,8 @@
 #include "link/TcpSocket.h"
 #include "shell/LinkStatus.h"
 #include "shell/Main.h"
+#include "shell/Wait.h"
+#include "shell/MessageBox.h"
 #include "sim/Qrtsim.h"
 #include "support/settings_fakes.h"
 #include "tables/Stringi.h"
@@ -598,6 +601,57 @@ private slots:
         QVERIFY(d->isVisible());
         QCOMPARE(engine->sock, 0);
         QVERIFY(!QFile::exists(Ini("zul.ini")));
+    }
+
+    void escStopsAWaitForAPeerThatNeverAccepts() {
+        // The longest connection wait on a port nobody listens on: the wait window
+        // shows the attempt, and Esc ends it as failed with the dialog still open.
+        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        QCOMPARE(::bind(probe, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        QCOMPARE(::getsockname(probe, reinterpret_cast<sockaddr*>(&a), &len), 0);
+        ::close(probe);
+        QTemporaryDir home;
+        TFormMain w(home.path().toStdString() + "/");
+        w.TimerStart()->stop();
+        w.settings().link.current.connectionKind = kLinkEthernet;
+        w.settings().link.ethernet.connectWait = 360;
+        auto& list = w.settings().link.ethernet.subscribers;
+        list.entries[0] = Subscriber<EthernetSubscriber>("Никто", 3);
+        list.entries[0].ip = {1, 0, 0, 127};
+        list.entries[0].port = ntohs(a.sin_port);
+        list.count = 1;
+        w.show();
+        TFormConnect d(w);
+        d.setModal(true);
+        d.show();
+        int progressMax = 0;
+        QString message;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, [&] {
+            if (TFormWait* wait = w.waitWindow(); wait && wait->isVisible() && !progressMax) {
+                progressMax = wait->progressBar()->maximum();
+                QTest::keyClick(wait, Qt::Key_Escape);
+            }
+            if (auto* box = qobject_cast<TFormMessage*>(QApplication::activeModalWidget())) {
+                message = box->lineLabel(0)->text();
+                box->closeButton()->click();
+            }
+        });
+        poll.start();
+        QTest::mouseClick(d.BtnConnect, Qt::LeftButton);
+        poll.stop();
+        QCOMPARE(progressMax, 3600);  // tenths of the 360 s wait
+        QCOMPARE(message, QStringLiteral("Превышено время ожидания соединения сервер/клиент"));
+        QVERIFY(!w.waitWindow() || !w.waitWindow()->isVisible());
+        QVERIFY(!d.connected());
+        QVERIFY(d.isVisible());  // Esc closed nothing else
+        QCOMPARE(w.qrtbox()->sock, 0);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&d));  // the main window not over it
     }
 
     void overTheMainWindow() {
