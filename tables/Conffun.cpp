@@ -110,8 +110,10 @@ bool TableIo::WriteFields(uint8_t* buf, StatusBar* bar, bool show) {
         if (!ok) {
             if (!show) return false;
             Panel(bar, box_.ErrorText());
-            bool again = Ask(Format("Не выполнена запись в таблицу %d.", t).c_str(),
-                             Quoted(Table(t).name, true).c_str());
+            // Refused by the controller: its reason in the question (the panel is emptied meanwhile).
+            const std::string line2 =
+                box_.errorCode == kErrDevice ? box_.Message(kErrDevice) : Quoted(Table(t).name, true);
+            bool again = Ask(Format("Не выполнена запись в таблицу %d.", t).c_str(), line2.c_str());
             Panel(bar, "");
             if (again) continue;
             return false;

@@ -168,13 +168,13 @@ TEST_F(TableWrite, SendsTheImageValuesAndChecksTheEcho) {
     EXPECT_EQ(e.ui.shown[0].line2, "Табл. 6 \" Системные параметры\".");
 }
 
-TEST_F(TableWrite, RefusalAsksWithTheTableName) {
+TEST_F(TableWrite, RefusalAsksWithTheControllersReason) {
     controller.override = [](const Bytes& f, int) -> std::optional<Bytes> { return ReplyFrame(f[1], 0x02, {3}); };
     uint8_t buf[3 + 255] = {5, 0, 1};
     EXPECT_FALSE(io.WriteFields(buf, &bar, true));
     ASSERT_EQ(e.ui.shown.size(), 1u);
     EXPECT_EQ(e.ui.shown[0].line1, "Не выполнена запись в таблицу 5.");
-    EXPECT_EQ(e.ui.shown[0].line2, "\" Наименование контроллера\".");
+    EXPECT_EQ(e.ui.shown[0].line2, "Неправильный пароль на запись");
     EXPECT_NE(std::find(bar.history[2].begin(), bar.history[2].end(), "Команда 2.  Неправильный пароль на запись"),
               bar.history[2].end());
 }
