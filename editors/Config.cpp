@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>  // QtUserInterface keeps a QPointer to one
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,6 +27,7 @@
 #include "editors/Syspar.h"
 #include "editors/Time_Sinhr.h"
 #include "editors/limits.h"
+#include "shell/QtUserInterface.h"
 #include "tables/Conffun.h"
 #include "tables/Stringi.h"
 
@@ -200,6 +202,15 @@ void TFormConfig::ShowCaption() {
                        .arg(QString::fromStdString(Cp1251ToUtf8(RecordControllerName(*record_)))));
 }
 
+
+void TFormConfig::reject() {
+    if (!(*record_ == shown_)) {
+        QtUserInterface own(this);
+        UserInterface& ui = ui_ ? *ui_ : own;
+        if (!ui.ShowMessageBox(kMsgQuestion, "Внесенные изменения будут потеряны.", "Выйти без сохранения?")) return;
+    }
+    QDialog::reject();
+}
 
 void TFormConfig::AcceptClick() {
     accepted_ = true;

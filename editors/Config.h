@@ -37,6 +37,9 @@ public:
     QPushButton* BtnCancel = nullptr;   // "Отменить"
     QGroupBox* GbFlow = nullptr;        // the flow-computer group
 
+    // "Отменить", Esc and closing: after edits, only when the user agrees to lose them.
+    void reject() override;
+
 private:
     void AddButton(QWidget* box, const char* name, const QString& caption, std::function<void()> edit);
     void ApplyEnableRules();

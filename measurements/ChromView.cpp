@@ -86,7 +86,8 @@ TChromView::TChromView(ChromTableKind kind, const ArchiveFileHeader& header, con
     statusButton_ = AddButton(QStringLiteral("Признаки состояния"));
     if (kind != kChromCalibration) excelButton_ = AddButton(QStringLiteral("Сохранить в формате Excel"));
     saveButton_ = AddButton(QStringLiteral("Сохранить в файле"));
-    if (kind == kChromCalibration) AddButton(QStringLiteral("Печать"));  // no action in this program
+    // Shown as the calibration viewer has it, but not live: it prints nothing.
+    if (kind == kChromCalibration) AddButton(QStringLiteral("Печать"))->setEnabled(false);
     connect(statusButton_, &QPushButton::clicked, this, &TChromView::ShowStatus);
     connect(grid(), &QTableView::doubleClicked, this, &TChromView::ShowStatus);
     if (excelButton_) connect(excelButton_, &QPushButton::clicked, this, &TChromView::SaveWorkbook);

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/settings_fakes.h"
+
 #include "editors/Config.h"
 #include "editors/EditorDialog.h"
 #include "editors/Ident.h"
@@ -107,12 +109,17 @@ private slots:
         QVERIFY(r == before);
     }
 
+    // Accepted, a change is flagged; "Отменить" or Esc after a change asks first:
+    // "Нет" keeps the dialog and the edit, "Да" restores the record.
     void acceptedChangeIsFlaggedAndCancelRestores() {
         ConfigurationRecord r;
         NewConfiguration(r);
-        for (bool cancel : {false, true}) {
+        enum { kAccept, kCancel, kEsc };
+        for (int way : {kAccept, kCancel, kEsc}) {
             ConfigurationRecord work = r;
-            TFormConfig d(&work, true, nullptr);
+            test::RecordingUi ui;
+            ui.answers = {false, true};
+            TFormConfig d(&work, true, &ui);
             QCOMPARE(d.BtnAccept->text(), QString::fromUtf8("Записать в устройство"));
             QCOMPARE(d.windowTitle(), QString::fromUtf8("Параметры конфигурации контроллера \"Контроллер ЗУЛ_17\" "));
             d.show();
@@ -126,14 +133,25 @@ private slots:
             drv.Arm();
             d.button("BtnConVU")->click();
             QCOMPARE(work.TableAt(3)[2], 7);
-            if (cancel) {
-                d.BtnCancel->click();
-                QVERIFY(!d.accepted() && !d.changed());
-                QVERIFY(work == r);
-            } else {
+            if (way == kAccept) {
                 d.BtnAccept->click();
                 QVERIFY(d.accepted() && d.changed());
+                QVERIFY(ui.messages.empty());
+                continue;
             }
+            auto discard = [&] {
+                if (way == kCancel) d.BtnCancel->click();
+                else QTest::keyClick(&d, Qt::Key_Escape);
+            };
+            discard();  // "Нет"
+            QVERIFY(d.isVisible());
+            QCOMPARE(work.TableAt(3)[2], 7);
+            discard();  // "Да"
+            QVERIFY(!d.isVisible());
+            QVERIFY(!d.accepted() && !d.changed());
+            QVERIFY(work == r);
+            QCOMPARE(ui.messages.size(), size_t(2));
+            QCOMPARE(ui.messages.back(), std::string("3|Внесенные изменения будут потеряны.|Выйти без сохранения?"));
         }
     }
 
