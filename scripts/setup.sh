@@ -7,7 +7,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
       libxlsxwriter-dev libzip-dev libpugixml-dev libsqlite3-dev
       qt6-charts-dev libqt6opengl6-dev
-      fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth qt6-translations-l10n
+      fonts-dejavu-core python3-openpyxl poppler-utils xvfb xauth xdotool qt6-translations-l10n
       dpkg-dev file desktop-file-utils
       postgresql libpq-dev locales)
 if [[ ${1:-} == --fuzz ]]; then pkgs+=(clang-14 libclang-rt-14-dev); fi
