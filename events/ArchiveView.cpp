@@ -7,10 +7,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "shell/Desktop.h"
 #include "shell/MessageBox.h"
 #include "shell/QtUserInterface.h"
 #include "link/IniFile.h"
@@ -21,6 +23,7 @@ namespace zul {
 
 namespace {
 constexpr int kRowHeight = 18;
+constexpr int kHeadingMargin = 12;  // a heading section's padding and borders
 }
 
 void ArchiveRowsModel::Reset(int rows, QStringList headings, CellFn cell) {
@@ -54,7 +57,7 @@ TArchiveView::TArchiveView(QWidget* parent) : QDialog(parent) {
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(kRowHeight);
     grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);  // on a screen narrower than the viewer
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -84,7 +87,15 @@ QPushButton* TArchiveView::AddButton(const QString& text) {
 void TArchiveView::SetGrid(int rows, const QStringList& headings, const QVector<int>& widths,
                            ArchiveRowsModel::CellFn cell) {
     model_->Reset(std::min(rows, kMaxRows), headings, std::move(cell));
-    for (int c = 0; c < widths.size(); ++c) grid_->setColumnWidth(c, widths[c]);
+    // A column is never narrower than its heading (each line of it, with the section's margins).
+    const QFontMetrics metrics(grid_->horizontalHeader()->font());
+    for (int c = 0; c < widths.size(); ++c) {
+        int heading = 0;
+        if (c < headings.size())
+            for (const QString& line : headings[c].split('\n'))
+                heading = std::max(heading, metrics.horizontalAdvance(line) + kHeadingMargin);
+        grid_->setColumnWidth(c, std::max(widths[c], heading));
+    }
 }
 
 void TArchiveView::SetStatusText(const QString& text) { status_->setText(text); }
@@ -102,7 +113,13 @@ void TArchiveView::FitHeight(int width, int margin) {
     // Everything but the rows: the headings, the grid's frame, and the rest of the
     // column (legends, status panel, buttons, margins and spacing) as laid out.
     const int rest = main_->sizeHint().height() - grid_->sizeHint().height();
-    const int chrome = rest + grid_->horizontalHeader()->sizeHint().height() + 2 * grid_->frameWidth();
+    int chrome = rest + grid_->horizontalHeader()->sizeHint().height() + 2 * grid_->frameWidth();
+    // Columns wider than the window (or the screen) take a scroll bar's height too.
+    int columns = 2 * grid_->frameWidth();
+    for (int c = 0; c < model_->columnCount(); ++c) columns += grid_->columnWidth(c);
+    if (columns > std::min(width, RoomOnScreen(this).width()) - main_->contentsMargins().left() -
+                      main_->contentsMargins().right())
+        chrome += grid_->horizontalScrollBar()->sizeHint().height();
     int rowsShown = model_->rowCount();
     const QScreen* s = QGuiApplication::primaryScreen();
     const int limit = s ? s->availableGeometry().height() - margin : 800;

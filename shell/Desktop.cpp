@@ -48,6 +48,9 @@ bool IsKeyTarget(QObject* watched) {
     return focus ? w == focus : w->isWindow();
 }
 
+// A window of the program's own (not one of Qt's dialogs).
+bool IsOwnWindow(const QWidget* w) { return QByteArray(w->metaObject()->className()).startsWith("zul::"); }
+
 // The Russian layout's letter on the key of a Latin letter.
 QChar RussianLetterOnKey(int key) {
     static const QString latin = QStringLiteral("QWERTYUIOP[]ASDFGHJKL;'ZXCVBNM,.");
@@ -150,9 +153,9 @@ bool DesktopKeys::eventFilter(QObject* watched, QEvent* event) {
                 button->click();
                 return true;
             }
+            // The program's own grids (Qt's dialogs and list pop-ups keep their Enter).
             auto* view = qobject_cast<QAbstractItemView*>(watched);
-            if (view && view->window()->windowType() != Qt::Popup &&
-                view->currentIndex().isValid()) {
+            if (view && IsOwnWindow(view->window()) && view->currentIndex().isValid()) {
                 emit view->doubleClicked(view->currentIndex());
                 return true;
             }
@@ -167,8 +170,7 @@ bool DesktopKeys::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show: {
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || !w->isWindow() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip) break;
-        if (qobject_cast<QDialog*>(w) && !w->property("zulTabsOrdered").toBool() &&
-            QByteArray(w->metaObject()->className()).startsWith("zul::")) {
+        if (qobject_cast<QDialog*>(w) && !w->property("zulTabsOrdered").toBool() && IsOwnWindow(w)) {
             w->setProperty("zulTabsOrdered", true);
             OrderTabs(w);
             if (w->property("zulFirstInput").toBool())
@@ -255,6 +257,7 @@ bool ScrollAboveButtons(QWidget* window) {
     auto* scroll = new QScrollArea(window);
     scroll->setObjectName(QStringLiteral("FitScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the Tab stops are its contents
     scroll->setWidgetResizable(true);
     scroll->setWidget(inner);
     column->insertWidget(0, scroll, 1);

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QAbstractSpinBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,10 +17,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "editors/EditorDialog.h"
+#include "editors/Floulist.h"
+#include "editors/Floupar.h"
 #include "events/ArchiveView.h"
 #include "shell/Desktop.h"
 #include "sim/Qrtsim.h"
@@ -146,6 +150,29 @@ private slots:
         QCOMPARE(sim_.Interventions().size(), writesBefore);
     }
 
+    // A grid: Tab goes on to the next control, Enter on a row opens it as a double-click does.
+    void gridTabLeavesAndEnterOpensTheRow() {
+        bool tabLeft = false;
+        QString opened;
+        zultest::OnIdleDialog<TFormFlouList>(*cw_.window, [&](TFormFlouList* d) {
+            QApplication::setActiveWindow(d);
+            d->Grid->setFocus();
+            d->Grid->setCurrentCell(0, 0);
+            QTest::keyClick(d->Grid, Qt::Key_Tab);
+            tabLeft = QApplication::focusWidget() != d->Grid;
+            d->Grid->setFocus();
+            zultest::OnDialog<TFormFlouPar>([&](TFormFlouPar* f) {
+                opened = f->windowTitle();
+                f->reject();
+            });
+            QTest::keyClick(d->Grid, Qt::Key_Return);
+            d->reject();
+        });
+        cw_.window->menuItem("NCurrVich")->trigger();
+        QVERIFY(tabLeft);
+        QVERIFY2(!opened.isEmpty(), "Enter on a row opened nothing");
+    }
+
     // Every window a menu item opens, and those its buttons open in turn (`through`:
     // the button pressed in the first, second... window, by object name or text),
     // fits the screen with its buttons on it; the main window too.
@@ -196,6 +223,15 @@ private slots:
                 if (auto* v = qobject_cast<TArchiveView*>(m); v && v->height() < 600 &&
                                                              v->grid()->verticalScrollBar()->maximum() > 0)
                     faults << QStringLiteral("%1 rows in %2 px").arg(v->model()->rowCount()).arg(v->height());
+                // No heading cut.
+                if (auto* v = qobject_cast<TArchiveView*>(m)) {
+                    const QFontMetrics fm(v->grid()->horizontalHeader()->font());
+                    for (int c = 0; c < v->model()->columnCount(); ++c)
+                        for (const QString& line :
+                             v->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split('\n'))
+                            if (fm.horizontalAdvance(line) + 6 > v->grid()->columnWidth(c))
+                                faults << QStringLiteral("heading \"%1\" cut").arg(line);
+                }
                 const int step = int(handled.size()) - 1;
                 if (step < through.size())
                     for (QPushButton* b : m->findChildren<QPushButton*>())
