@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/Qrtbox.h"
+#include "shell/Suplfunc.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
 
@@ -64,10 +65,8 @@ std::string FormatFloatFixed(float value, int decimals) {
     // Ten significant digits first; what needs more before the point goes to exponent form.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*E", kSignificantDigits - 1, double(value));
-    const double rounded = std::strtod(buf, nullptr);
-    if (std::fabs(rounded) >= 1e10) return buf;
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
-    return buf;
+    if (std::fabs(std::strtod(buf, nullptr)) >= 1e10) return buf;
+    return FormatFixed(double(value), decimals);  // rounded once, from the exact value
 }
 
 std::string InterventionCaption(int t, int f, const TableImage& image) {

@@ -71,9 +71,10 @@ std::string FormatFixed(double x, int decimals) {
     if (decimals > 18) decimals = 18;
     const double a = std::fabs(x);
     if (a > 0 && a < 1e10 && std::isfinite(x)) {
-        const int before = a < 1 ? 1 : int(std::floor(std::log10(a))) + 1;
+        // Position of the first significant digit: 1 for 1..9, 0 for 0.1..0.9, -1 for 0.01..
+        const int before = int(std::floor(std::log10(a))) + 1;
         if (before + decimals > 10) {
-            // Only the first 10 digits are significant: round there, the rest reads 0.
+            // Only the first 10 significant digits count: round there, the rest reads 0.
             const double scale = std::pow(10.0, 10 - before);
             x = std::round(x * scale) / scale;
         }
@@ -100,14 +101,8 @@ std::string FormatValue(float value) {
 std::string FormatFixed(float value, int decimals) {
     if (std::isnan(value)) return kNan;
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    const double x = value;
-    if (std::fabs(x) >= 1e10) return General(x);
-    // At most 10 significant digits; the rest of the decimals are zeros.
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 9);
-    double rounded = x;
-    if (r.ec == std::errc()) std::from_chars(buf, r.ptr, rounded);
-    return Fixed(rounded, std::clamp(decimals, 0, kMaxFixedDecimals));
+    // Rounded once, from the float's exact value.
+    return FormatFixed(double(value), std::clamp(decimals, 0, kMaxFixedDecimals));
 }
 
 std::string FormatMoistureValue(float value) {

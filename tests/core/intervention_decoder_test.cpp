@@ -2,6 +2,7 @@
 // catalogue, checked on whole records with a sealed check.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -176,6 +177,7 @@ TEST(InterventionDecoder, FloatTexts) {
         {9999999999.0f, 0, "1.000000000E+10"}, {1234567.0f, 3, "1234567.000"},
         {0.1f, 12, "0.100000001500"}, {kNan, 2, "?"},       {std::numeric_limits<float>::infinity(), 2, "?"},
         {1.0f, 300, "1.000000000000000000"}, {1.0f, -5, "1"},
+        {std::bit_cast<float>(0x42C80A44u), 4, "100.0201"},  // rounded once, from the exact value
     };
     for (const auto& c : cases) EXPECT_EQ(FormatFloatFixed(c.v, c.decimals), c.text) << c.v << " " << c.decimals;
 }

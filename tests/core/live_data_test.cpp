@@ -2,6 +2,7 @@
 // of table 16, and the reads of the state view's buttons against the simulator.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -30,6 +31,9 @@ const FixedCase kFixed[] = {
     {-0.0004f, 3, "0.000"},
     {0.5f, 200, "0.500000000000000000"},  // decimals from the controller, at most 18
     {123456.789f, 6, "123456.789100"},     // 10 significant digits at most
+    {std::bit_cast<float>(0x42C80A44u), 4, "100.0201"},  // 100.020050048828125: rounded once
+    {std::bit_cast<float>(0x42C80A44u), 9, "100.020050000"},  // 10 significant digits
+    {0.1f, 12, "0.100000001500"},  // 0.100000001490116...: leading zeros are not significant
     {17179869184.0f, 2, "1.717986918E10"},  // 2^34
     {-2199023255552.0f, 2, "-2.199023256E12"},  // -2^41
     {std::numeric_limits<float>::quiet_NaN(), 2, "NAN"},
