@@ -40,9 +40,9 @@ TFormAccess::TFormAccess(uint8_t* t4, EditMode mode, UserInterface* ui, QWidget*
         grid->addWidget(BtnUser[u], u + 1, 3);
         const uint8_t level = rec[kUserLevelOffset];
         SelectItem(CbLevel[u], level);
-        if (level > 0 && level < kAccessLevels)
+        if (level > 0)
             EdName[u]->setText(QString::fromStdString(Cp1251ToUtf8(TrimmedBytes(rec, kUserNameSize))));
-        BtnUser[u]->setEnabled(CbLevel[u]->currentIndex() > 0);
+        BtnUser[u]->setEnabled(level > 0);
         connect(CbLevel[u], &QComboBox::currentIndexChanged, this,
                 [this, u](int index) { BtnUser[u]->setEnabled(index > 0); });
         connect(BtnUser[u], &QPushButton::clicked, this, [this, u] { UserClick(u); });
@@ -60,7 +60,9 @@ bool TFormAccess::Store(uint8_t* bytes) {
     int levels[kUserSlots];
     std::string names[kUserSlots];
     for (int u = 0; u < kUserSlots; ++u) {
-        levels[u] = std::max(CbLevel[u]->currentIndex(), 0);
+        // A row whose role has no name in the list keeps the role it came with.
+        const int index = CbLevel[u]->currentIndex();
+        levels[u] = index >= 0 ? index : copy_[u * kUserRecordSize + kUserLevelOffset];
         names[u] = Utf8ToCp1251(EdName[u]->text().toStdString());
     }
     ApplyUserRows(copy_.data(), levels, names);

@@ -145,9 +145,6 @@ UserRefusal CheckUserTable(const uint8_t* t4) {
     for (int m = 0; m < kUserSlots; ++m) {
         const uint8_t* a = Record(t4, m);
         if (a[kUserLevelOffset] == kLevelNone) continue;
-        // A level outside the list cannot be registered: the controller refuses it.
-        if (a[kUserLevelOffset] >= kAccessLevels)
-            return Refuse(Format("Номер пользователя в таблице: %d.", m + 1), "Неверно задан уровень доступа");
         if (IsBlank(a, kUserNameSize)) return Refuse(Format("Номер пользователя в таблице: %d.", m + 1), kNoName);
         if (IsBlank(a + kUserCodeOffset, kUserCodeSize))
             return Refuse(Format("Номер пользователя в таблице: %d.", m + 1), kNoCode);
@@ -167,7 +164,8 @@ UserRefusal CheckUserTable(const uint8_t* t4) {
 void ApplyUserRows(uint8_t* t4, const int (&levels)[kUserSlots], std::string (&names)[kUserSlots]) {
     for (int u = 0; u < kUserSlots; ++u) {
         uint8_t* rec = Record(t4, u);
-        const int level = levels[u] >= 0 && levels[u] < kAccessLevels ? levels[u] : 0;
+        // A role beyond the five named ones is the controller's own and passes unchanged.
+        const int level = levels[u] >= 0 && levels[u] <= 0xFF ? levels[u] : 0;
         rec[kUserLevelOffset] = uint8_t(level);
         std::memset(rec, ' ', kUserNameSize);
         rec[kUserReservedOffset] = 0;

@@ -232,8 +232,8 @@ const TableCase kTables[] = {
          t.Put(9, "ADM", 0, "", "2222");
      },
      "", ""},
-    {"level outside the list", [](UserTable& t) { t.Put(9, "BAD", 9, "", "9999"); },
-     "Номер пользователя в таблице: 10.", "Неверно задан уровень доступа"},
+    {"a role beyond the named five is the controller's own", [](UserTable& t) { t.Put(9, "R9", 9, "", "9999"); },
+     "", ""},
 };
 
 TEST(WholeTable, FirstRefusal) {
@@ -250,8 +250,8 @@ TEST(WholeTable, FirstRefusal) {
 
 TEST(WholeTable, RowsIntoTheCopy) {
     UserTable t;
-    int levels[kUserSlots] = {1, 2, 0, 4, 3};
-    std::string names[kUserSlots] = {"NAL", "ADM", "ENG", "OP", "GST"};
+    int levels[kUserSlots] = {1, 2, 0, 4, 9};
+    std::string names[kUserSlots] = {"NAL", "ADM", "ENG", "OP", "R9"};
     ApplyUserRows(t.bytes, levels, names);
     EXPECT_EQ(t.Rec(2)[kUserLevelOffset], 0);
     EXPECT_TRUE(IsBlank(t.Rec(2), 4));
@@ -259,6 +259,8 @@ TEST(WholeTable, RowsIntoTheCopy) {
     EXPECT_TRUE(names[2].empty());
     EXPECT_EQ(TrimmedBytes(t.Rec(3), 4), "OP");
     EXPECT_EQ(TrimmedBytes(t.Rec(3) + kUserCodeOffset, 4), "4444");
+    EXPECT_EQ(t.Rec(4)[kUserLevelOffset], 9);
+    EXPECT_EQ(TrimmedBytes(t.Rec(4), 4), "R9");
     for (int u = 0; u < kUserSlots; ++u) EXPECT_EQ(t.Rec(u)[kUserReservedOffset], 0);
 }
 
