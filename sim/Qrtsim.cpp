@@ -398,7 +398,7 @@ void Qrtsim::Serve(Conn& c, const std::vector<uint8_t>& frame) {
         ++stats_.framesSeen;
         const uint8_t addr = frame[1];
         if (Crc16(frame.data(), uint16_t(frame.size())) != 0 ||
-            (addr != controller_.Address() && addr != 0xFF))
+            (addr != controller_.Address() && addr != 0xFF && !(replay_ && replay_->Holds(addr))))
             return;
         if (c.pty && modem_) {
             const auto action = modem_->BeforeFrame(lostCarrier);
@@ -591,6 +591,8 @@ void Qrtsim::WithController(const std::function<void(SimController&)>& f) {
 void Qrtsim::SetReplay(std::unique_ptr<SimReplay> replay) {
     std::lock_guard<std::mutex> lock(mu_);
     replay_ = std::move(replay);
+    // What the capture lacks is answered from the captured controller's address too.
+    if (replay_ && replay_->ControllerAddress() != 0) controller_.SetField(3, 0, {replay_->ControllerAddress()});
 }
 
 SimStats Qrtsim::stats() const {

@@ -3,7 +3,13 @@
 namespace zul::sim {
 
 SimReplay::SimReplay(const CaptureLog& log) {
-    for (const CapturedExchange& x : log.exchanges) answers_[ObservedFrame(x.Frame())].replies.push_back(x.reply);
+    for (const CapturedExchange& x : log.exchanges) {
+        const std::vector<uint8_t> frame = x.Frame();
+        if (frame.size() < 2) continue;
+        addresses_[frame[1]] = true;
+        if (controllerAddress_ == 0 && frame[1] != 0xFF) controllerAddress_ = frame[1];
+        answers_[ObservedFrame(frame)].replies.push_back(x.reply);
+    }
 }
 
 bool SimReplay::Answer(const std::vector<uint8_t>& frame, std::vector<uint8_t>& wire) {

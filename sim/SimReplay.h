@@ -3,8 +3,9 @@
 // n-th time it comes the n-th captured answer (then the last again), an attempt
 // that got nothing stays silent. Frames are compared as the capture holds them,
 // with the write password masked. Frames the capture lacks are left to the
-// simulator.
+// simulator. The replay answers at every address the captured requests name.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -19,6 +20,10 @@ public:
     // True when the capture holds `frame`: `wire` gets the bytes to send (empty: silence).
     bool Answer(const std::vector<uint8_t>& frame, std::vector<uint8_t>& wire);
     size_t frames() const { return answers_.size(); }
+    // True when a captured request was addressed to `address`.
+    bool Holds(uint8_t address) const { return addresses_[address]; }
+    // The captured controller's own address: the first one other than broadcast (0 when none).
+    uint8_t ControllerAddress() const { return controllerAddress_; }
 
 private:
     struct Answers {
@@ -26,6 +31,8 @@ private:
         size_t next = 0;
     };
     std::map<std::vector<uint8_t>, Answers> answers_;
+    std::array<bool, 256> addresses_{};
+    uint8_t controllerAddress_ = 0;
 };
 
 }  // namespace zul::sim

@@ -85,6 +85,47 @@ TEST_F(ZulCapture, ReplayAnswersAsTheCapturedController) {
         << end.err;
 }
 
+// A controller at address 7: its capture is answered at 7 by a simulator started
+// without --address, for what the capture holds and for what it lacks.
+TEST_F(ZulCapture, ReplayAnswersAtTheCapturedAddress) {
+    const std::vector<std::string> at7 = {"--address", "7"};
+    const std::vector<std::vector<std::string>> commands = {{"identify"}, {"read", "3", "0"}};
+    std::vector<RunResult> live;
+    std::string merged = "zul-qrt510 capture 1\n";
+    {
+        sim::SimSettings s = StoppedAt(12, 0, 0);
+        s.address = 7;
+        sim::Qrtsim controller(s);
+        ASSERT_TRUE(controller.StartTcp());
+        for (size_t i = 0; i < commands.size(); ++i) {
+            const std::string capture = Path(("a" + std::to_string(i)).c_str());
+            live.push_back(RunProgram(ZUL_BIN, With(With(With(Link(controller.tcpPort()), at7), {"--capture", capture}),
+                                                    commands[i])));
+            ASSERT_EQ(live.back().status, 0) << live.back().err;
+            const std::string text = ReadWholeFile(capture);
+            merged += text.substr(text.find('\n') + 1);
+        }
+    }
+    ASSERT_NE(live[0].out.find("address: 7\n"), std::string::npos) << live[0].out;
+    ASSERT_TRUE(WriteFileAtomically(Path("at7.cap"), merged));
+    Process replay(QRTSIM_BIN, {"--replay", Path("at7.cap")});
+    std::smatch m;
+    const std::string first = replay.ReadLine(30000);
+    ASSERT_TRUE(std::regex_match(first, m, std::regex("^tcp 127\\.0\\.0\\.1:(\\d+)$"))) << first;
+    const uint16_t port = uint16_t(std::stoi(m[1].str()));
+    for (size_t i = 0; i < commands.size(); ++i) {
+        const RunResult again = RunProgram(ZUL_BIN, With(With(Link(port), at7), commands[i]));
+        EXPECT_EQ(again.status, 0) << again.err;
+        EXPECT_EQ(again.out, live[i].out) << commands[i][0];
+    }
+    // Not in the capture: the simulator answers it from the captured address.
+    const RunResult other = RunProgram(ZUL_BIN, With(With(Link(port), at7), {"read", "2", "0"}));
+    EXPECT_EQ(other.status, 0) << other.err;
+    replay.Signal(SIGINT);
+    const RunResult& end = replay.Wait(60000);
+    EXPECT_NE(end.err.find(": 2 requests answered from the capture, 1 not in it"), std::string::npos) << end.err;
+}
+
 // A session killed while it waits for a reply leaves every exchange before it in the
 // capture: the file grows line by line, not only when the command ends.
 TEST_F(ZulCapture, KilledSessionKeepsWhatItRecorded) {
