@@ -157,7 +157,7 @@ int RunArchiveCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string
     if (argumentsOnly) return 0;
 
     // What the window holds before an archive read: identity and the base tables.
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;
+    if (!IdentifyFirst(io, ui)) return kFail;
     MemoryStatusBar bar;
     OrderAnswerUi answers(ui, yes);
     ChromFetch fetch(io, answers, &bar, SystemClock::Instance(),

@@ -35,7 +35,7 @@ bool ClockArgsOk(const std::vector<std::string>& args) {
 
 int RunClock(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
     const bool correct = !args.empty();
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return Failed(io.box(), ui);
+    if (!IdentifyFirst(io, ui)) return Failed(io.box(), ui);
     ControllerClock clock(io, nullptr, SystemClock::Instance());
     if (clock.Read() != kClockReady) return Failed(io.box(), ui);
     PrintClock("controller: ", clock.controller());
@@ -51,13 +51,8 @@ int RunClock(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) 
     std::printf("correction: %d\n", n);
     std::fflush(stdout);
     if (!correct) return kExitOk;
-    MemoryStatusBar bar;
-    ControllerClock sender(io, &bar, SystemClock::Instance());
-    if (!sender.SendCorrection(n)) {
-        std::fprintf(stderr, "%s\n", bar.PanelText(2).c_str());
-        return kExitLink;
-    }
-    return kExitOk;
+    ControllerClock sender(io, nullptr, SystemClock::Instance());
+    return sender.SendCorrection(n) ? kExitOk : Failed(io.box(), ui);
 }
 
 }  // namespace zul::cli

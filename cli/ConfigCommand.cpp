@@ -69,12 +69,6 @@ bool ParseTables(const std::string& text, uint8_t* marks) {
     return n > 0;
 }
 
-// Table 0 read and checked as the connection start does.
-bool Identify(TableIo& io) {
-    const uint8_t req0[3] = {0, 0, 18};
-    return io.ReadFields(req0, nullptr, true) && CheckControllerType(io.image(), io.ui());
-}
-
 int Save(const ConfigurationRecord& r, const std::string& output, UserInterface& ui) {
     if (WriteConfigurationFile(WithConfigurationExtension(output), r, ui, false)) return kExitOk;
     ui.ShowMessageBox(kMsgError, "Ошибка открытия файла", "");
@@ -133,7 +127,7 @@ int RunConfigCommand(TableIo* io, UserInterface& ui, const std::vector<std::stri
         std::fprintf(stderr, "%s\n%s\n", r.line1.c_str(), r.line2.c_str());
         return kExitFailed;
     }
-    if (!io || !Identify(*io)) return failed();
+    if (!io || !IdentifyFirst(*io, io->ui())) return failed();
     if (a.what == "read") {
         if (!ReadConfiguration(*io, nullptr, 0)) {
             failed();

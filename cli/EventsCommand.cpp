@@ -75,7 +75,7 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
     if (argumentsOnly) return kOk;
 
     // What the window holds before an archive read: identity and the base tables.
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;
+    if (!IdentifyFirst(io, ui)) return kFail;
     MemoryStatusBar bar;
     // The scratch file goes where the window's would: into the program folder.
     EventFetch fetch(io, ui, &bar, SystemClock::Instance(), ChooseProgramFolder(ProgramFolderSourcesFromEnvironment("")));
@@ -98,7 +98,7 @@ int RunEventsCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
             start = std::to_string(total < uint32_t(n) ? oldest : newest - uint32_t(n - 1));
             count = std::to_string(total < uint32_t(n) ? total : uint32_t(n));
         }
-        const IndexCheck c = CheckIndexes(start, count, oldest, newest);
+        const IndexCheck c = CheckIndexes(start, count, oldest, newest, true);
         if (!c.ok) {
             ui.ShowMessageBox(kMsgInputError, c.line1, c.line2);
             return kFail;

@@ -41,7 +41,7 @@ bool LiveArgsOk(const std::vector<std::string>& args) {
 }
 
 int RunLive(TableIo& io, TerminalUi& ui, const std::vector<std::string>& args) {
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return Failed(io.box(), ui);
+    if (!IdentifyFirst(io, ui)) return Failed(io.box(), ui);
     TableImage& image = io.image();
     std::string text;
     if (args[0] == "chrom") {

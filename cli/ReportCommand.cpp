@@ -108,7 +108,7 @@ int RunReportCommand(TableIo& io, TerminalUi& ui, const std::vector<std::string>
         }
         return ProduceReport(ui, templatePath, sheet, WithExtension(out, ".xlsx"), false) ? kOk : kFail;
     }
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return kFail;
+    if (!IdentifyFirst(io, ui)) return kFail;
     AvailableRange days;
     if (!ReadAvailableRange(io, kUnitDay, days)) return kFail;
     if (ReportDateOutside(days, date, month)) {

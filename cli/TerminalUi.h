@@ -1,16 +1,21 @@
 // The user-interface port of the command line: message boxes as their two lines
-// joined by one blank on stderr, every question answered "Нет", progress on stderr
+// joined by one blank on stderr (the first message after a failed exchange ends
+// with the engine's reason, which the window shows beside it in its status bar),
+// every question answered "Нет", progress on stderr
 // when it is a terminal, Ctrl+C during an archive read as the stop request; the
 // exit statuses every command shares.
 #pragma once
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include <unistd.h>
 
 #include "link/Qrtbox.h"
+#include "shell/ConnectionStart.h"
 #include "shell/UserInterface.h"
+#include "tables/Conffun.h"
 
 namespace zul::cli {
 
@@ -22,7 +27,14 @@ class TerminalUi : public UserInterface {
 public:
     bool ShowMessageBox(int, const std::string& line1, const std::string& line2) override {
         EndProgressLine();
-        std::fprintf(stderr, "%s%s%s\n", line1.c_str(), line2.empty() ? "" : " ", line2.c_str());
+        std::string text = line1;
+        if (!line2.empty()) text += " " + line2;
+        if (box && box->errorCode != 0 && !ReasonTold()) {
+            reasonTold_ = box->ExchangeCount();
+            const std::string& reason = box->ErrorText();
+            if (text.find(reason) == std::string::npos) text += " " + reason;
+        }
+        std::fprintf(stderr, "%s\n", text.c_str());
         ++shown;
         answerFlag = false;
         return false;
@@ -42,7 +54,10 @@ public:
         std::fprintf(stderr, "\r%d / %d", value, max);
         progressShown_ = true;
     }
+    // True when a message has told why the engine's last exchange failed.
+    bool ReasonTold() const { return box && reasonTold_ == box->ExchangeCount(); }
     int shown = 0;
+    Qrtbox* box = nullptr;  // the engine whose failures the messages tell
 
 private:
     void EndProgressLine() {
@@ -52,6 +67,7 @@ private:
     static inline volatile std::sig_atomic_t interrupted_ = 0;
     void (*previous_)(int) = SIG_DFL;
     bool progressShown_ = false;
+    uint64_t reasonTold_ = UINT64_MAX;
 };
 
 // A command's bad usage: "zul COMMAND: what", then the command's help; kExitUsage.
@@ -61,9 +77,16 @@ inline int CommandUsage(const char* command, const char* help, const std::string
     return kExitUsage;
 }
 
+// What every command that talks to the controller does first, as the window's start
+// does: table 0 identifies it (another type or version is refused), then the base
+// tables are read (another chromatograph code is refused).
+inline bool IdentifyFirst(TableIo& io, UserInterface& ui) {
+    return IdentifyController(io, ui, nullptr) && ReadBaseTables(io, ui, nullptr);
+}
+
 // Prints the engine's error text unless a message has already said why; kExitLink.
 inline int Failed(Qrtbox& box, TerminalUi& ui) {
-    if (box.errorCode != 0 || ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());
+    if (box.errorCode != 0 ? !ui.ReasonTold() : ui.shown == 0) std::fprintf(stderr, "%s\n", box.ErrorText().c_str());
     return kExitLink;
 }
 

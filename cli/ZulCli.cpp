@@ -428,6 +428,7 @@ int RunZul(int argc, char** argv) {
     if (!o.capture.empty()) observers.Add(&recorder);
     if (!observers.Empty()) box.observer = &observers;
     box.ui = &ui;
+    ui.box = &box;
     const int rc = RunLinkCommand(o, box, ui, command, args);
     if (!o.capture.empty() && !recorder.Save(o.capture)) {
         std::fprintf(stderr, "zul: cannot write the capture %s\n", o.capture.c_str());

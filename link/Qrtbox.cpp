@@ -205,6 +205,7 @@ void Qrtbox::DropLostPort() {
 
 bool Qrtbox::Exchange(uint8_t command, const uint8_t* data, int count, uint8_t parameter) {
     ++exchanging_;
+    ++exchanges_;
     const bool ok = RunExchange(command, data, count, parameter);
     --exchanging_;
     return ok;

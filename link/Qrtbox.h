@@ -82,6 +82,8 @@ public:
     // processed meanwhile; a window that would open a modal dialog then (holding the
     // wait loop past its deadline) waits for this to turn false.
     bool InExchange() const { return exchanging_ > 0; }
+    // Exchanges begun so far: tells one failure from the next with the same code.
+    uint64_t ExchangeCount() const { return exchanges_; }
     bool SendReceive(int frameLength);
     // Opens the serial port (portDevice, else the device of portNumber) and sets up its
     // RS-485 transmitter. A busy port is tried again for portWaitSeconds; a missing
@@ -161,6 +163,7 @@ private:
     bool reopen_ = false;
     int openErrno_ = 0;
     std::string openPath_;
+    uint64_t exchanges_ = 0;
 };
 
 }  // namespace zul

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -126,6 +127,25 @@ TEST_F(ZulConfig, CheckAndItsRefusals) {
     EXPECT_EQ(r.err, "Неверно заданы адреса вычислителей РГ\n\n");
 }
 
+// Every command that talks to the controller identifies it as the window's start
+// does: a chromatograph code other than 0 or 1 is refused before anything else.
+TEST_F(ZulConfig, EveryCommandRefusesAnotherChromatograph) {
+    ASSERT_TRUE(sim->SetByte(14, 6, 2));
+    const std::vector<std::vector<std::string>> commands = {
+        {"config", "read", "-o", dir + "/c2.cnf"}, {"config", "write", dir + "/c2.cnf"}, {"clock"},
+        {"live", "state"}, {"events", "diag", "--last", "1"}};
+    ASSERT_EQ(Zul({"config", "new", "-o", dir + "/c2.cnf"}, false).status, 0);
+    for (const auto& c : commands) {
+        const RunResult r = Zul(c);
+        EXPECT_EQ(r.status, 1) << c[0];
+        EXPECT_EQ(r.err.rfind("Код подключенного хроматографа равен 2. Должен быть 0 (QRT 510 (HMU) или 1 (QRT 510 (HDM) \n", 0),
+                  0u)
+            << c[0] << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << c[0];
+    }
+    EXPECT_EQ(sim->Field(14, 6), Bytes{2});
+}
+
 TEST_F(ZulConfig, WriteReachesTheControllerTableByTable) {
     ASSERT_EQ(Zul({"config", "new", "-o", dir + "/w.cnf"}, false).status, 0);
     Bytes b = FileBytes(dir + "/w.cnf");
@@ -143,10 +163,14 @@ TEST_F(ZulConfig, WriteReachesTheControllerTableByTable) {
     EXPECT_EQ(sim->Field(18, 1), Bytes{9});
     EXPECT_EQ(sim->Field(18, 2), Bytes{3});  // not connected: untouched
 
-    // Refused by the controller (no credentials): exit 1, the table said.
+    // Refused by the controller (no credentials): exit 1, the table and the reason
+    // on one line.
     r = Zul({"config", "write", dir + "/w.cnf", "--tables", "22"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Не выполнена запись в таблицу 22."), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.rfind("Не выполнена запись в таблицу 22. \"", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("\". Команда 2.  Пользователь не зарегистрирован или неправильный пароль\n"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 
     // Bad usage.
     for (auto args : std::vector<std::vector<std::string>>{{"config", "write", dir + "/w.cnf", "--tables", "2"},

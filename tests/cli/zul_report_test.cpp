@@ -125,7 +125,7 @@ TEST_F(ZulReport, ReadFailuresLeaveNoReport) {
         std::string err;
     } cases[] = {
         {"no hour of the day left in the hourly archive", 400, {"day", "2023-03-14"}, {}, {},
-         "Часовые данные хроматографа из архива не прочитаны\n"},
+         "Часовые данные хроматографа из архива не прочитаны Команда 15.  Неправильный диапазон времени\n"},
         {"a date outside the daily archive", 61, {"day", "2024-03-15"}, {}, {},
          "В архиве нет данных за указанную дату (см. период имеющихся в архиве данных)\n"},
         {"a chromatograph hour before the one due", 61, {"day", "2024-03-14"}, {}, {1, 3, 15},
