@@ -230,7 +230,7 @@ bool ParseCollectArgs(const std::vector<std::string>& args, CollectRequest& out,
 CollectOutcome CollectController(TableIo& io, UserInterface& ui, ArchiveStore& store, const CollectRequest& request,
                                  const std::string& scratchFolder, const std::function<void(const std::string&)>& line) {
     CollectOutcome out;
-    if (!IdentifyController(io, ui, nullptr) || !ReadBaseTables(io, ui, nullptr)) return out;
+    if (!IdentifyFirst(io, ui)) return out;
     MemoryStatusBar bar;
     Collector collector(io, ui, &bar, SystemClock::Instance(), scratchFolder, store);
     if (request.sinceSet) collector.SetSince(SecondsOfPacked(request.since.data()));
