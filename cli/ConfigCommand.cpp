@@ -127,7 +127,12 @@ int RunConfigCommand(TableIo* io, UserInterface& ui, const std::vector<std::stri
         std::fprintf(stderr, "%s\n%s\n", r.line1.c_str(), r.line2.c_str());
         return kExitFailed;
     }
-    if (!io || !IdentifyFirst(*io, io->ui())) return failed();
+    // A write is the start sequence's restore, which runs before the base tables are
+    // read: it asks only for the controller's type and version, so that it can mend
+    // the very tables the further checks read (the chromatograph code of table 14).
+    if (!io) return failed();
+    if (!(a.what == "read" ? IdentifyFirst(*io, io->ui()) : IdentifyController(*io, io->ui(), nullptr)))
+        return failed();
     if (a.what == "read") {
         if (!ReadConfiguration(*io, nullptr, 0)) {
             failed();
