@@ -31,8 +31,11 @@ public:
         if (!line2.empty()) text += " " + line2;
         if (box && box->errorCode != 0 && !ReasonTold()) {
             reasonTold_ = box->ExchangeCount();
+            // Unless the message already gives it (a refusal's text in line 2).
             const std::string& reason = box->ErrorText();
-            if (text.find(reason) == std::string::npos) text += " " + reason;
+            const size_t cut = reason.find(".  ");
+            if (text.find(cut == std::string::npos ? reason : reason.substr(cut + 3)) == std::string::npos)
+                text += " " + reason;
         }
         std::fprintf(stderr, "%s\n", text.c_str());
         ++shown;

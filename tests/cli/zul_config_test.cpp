@@ -171,10 +171,7 @@ TEST_F(ZulConfig, WriteReachesTheControllerTableByTable) {
     // on one line.
     r = Zul({"config", "write", dir + "/w.cnf", "--tables", "22"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.rfind("Не выполнена запись в таблицу 22. \"", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find("\". Команда 2.  Пользователь не зарегистрирован или неправильный пароль\n"), std::string::npos)
-        << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err, "Не выполнена запись в таблицу 22. Пользователь не зарегистрирован или неправильный пароль\n");
 
     // Bad usage.
     for (auto args : std::vector<std::vector<std::string>>{{"config", "write", dir + "/w.cnf", "--tables", "2"},
