@@ -64,15 +64,8 @@ void TFormAbonent::Build(bool ethernet) {
     g->addWidget(new QLabel(QStringLiteral("Наименование"), this), 0, 0);
     g->addWidget(EdName, 0, 1);
 
-    CBAdr = new QComboBox(this);
+    CBAdr = EditableNumberList(1, 255, this);
     CBAdr->setObjectName("CBAdr");
-    CBAdr->setEditable(true);
-    CBAdr->setInsertPolicy(QComboBox::NoInsert);
-    for (int a = 1; a <= 255; ++a) CBAdr->addItem(QString::number(a));
-    CBAdr->setCurrentIndex(-1);
-    CBAdr->setEditText(QString());
-    CBAdr->lineEdit()->setMaxLength(3);
-    InstallIntegerKeyFilter(CBAdr->lineEdit());
     g->addWidget(new QLabel(QStringLiteral("Адрес устройства"), this), 1, 0);
     g->addWidget(CBAdr, 1, 1, Qt::AlignLeft);
 
@@ -93,6 +86,7 @@ void TFormAbonent::Build(bool ethernet) {
             row->addWidget(EdIp[i]);
             row->addWidget(new QLabel(i < 3 ? QStringLiteral(".") : QStringLiteral(":"), this));
         }
+        ChainOctetBoxes(EdIp);
         EdPort = new QLineEdit(this);
         EdPort->setObjectName("EdPort");
         EdPort->setMaxLength(5);

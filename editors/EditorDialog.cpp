@@ -117,17 +117,10 @@ QComboBox* TextList(std::initializer_list<const char*> items, QWidget* parent) {
 }
 
 QComboBox* NumberList(int from, int to, bool editable, QWidget* parent) {
+    if (editable) return EditableNumberList(from, to, parent);
     QStringList l;
     for (int i = from; i <= to; ++i) l << QString::number(i);
-    QComboBox* c = TextList(l, parent);
-    if (editable) {
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        InstallIntegerKeyFilter(c->lineEdit());
-        c->setCurrentIndex(-1);
-        c->setEditText(QString());
-    }
-    return c;
+    return TextList(l, parent);
 }
 
 QComboBox* SpeedList(QWidget* parent) {
@@ -162,6 +155,7 @@ TIpBox::TIpBox(QWidget* parent) : QWidget(parent) {
         octet[k]->setFixedWidth(40);
         row->addWidget(octet[k]);
     }
+    ChainOctetBoxes(octet);
 }
 
 void TIpBox::Load(const uint8_t* field) {
@@ -174,11 +168,19 @@ bool TIpBox::Complete() const {
     return true;
 }
 
+bool TIpBox::InRange() const {
+    for (QLineEdit* e : octet) {
+        uint64_t v = 0;
+        if (NumberOf(e->text(), &v) && v > 255) return false;
+    }
+    return true;
+}
+
 void TIpBox::Store(uint8_t* field) const {
     for (int k = 0; k < 4; ++k) {
         uint64_t v = 0;
         NumberOf(octet[k]->text(), &v);
-        field[OctetByteOfBox(k)] = OctetFromNumber(v);
+        field[OctetByteOfBox(k)] = uint8_t(v);
     }
 }
 

@@ -110,7 +110,7 @@ private:
 // A drop-down list of texts (UTF-8).
 QComboBox* TextList(std::initializer_list<const char*> items, QWidget* parent);
 QComboBox* TextList(const QStringList& items, QWidget* parent);
-// The numbers from..to; an editable list takes digits only in its edit box.
+// The numbers from..to; an editable one is EditableNumberList (shell/KeyFilters.h).
 QComboBox* NumberList(int from, int to, bool editable, QWidget* parent);
 // The 22 speeds of the speed code: the item index is the code.
 QComboBox* SpeedList(QWidget* parent);
@@ -128,8 +128,11 @@ class TIpBox : public QWidget {
 public:
     explicit TIpBox(QWidget* parent = nullptr);
     void Load(const uint8_t* field);
-    // False when a box is empty; each octet is the low 8 bits of its number.
+    // False when a box is empty.
     bool Complete() const;
+    // False when a box holds a number above 255.
+    bool InRange() const;
+    // Stores a complete address in range.
     void Store(uint8_t* field) const;
     QLineEdit* octet[4] = {};
 };

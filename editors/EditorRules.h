@@ -56,8 +56,6 @@ uint8_t DayByteWithOrdinalItem(uint8_t day, int item);
 uint8_t DayByteWithWeekdayItem(uint8_t day, int item);
 
 // --- Ethernet (table 29) -------------------------------------------------------
-// An octet typed into a box is stored as the low 8 bits of its number.
-uint8_t OctetFromNumber(uint64_t number);
 // Box k (0 = leftmost of the dotted form) holds byte 3 - k of the field.
 constexpr int OctetByteOfBox(int box) { return 3 - box; }
 uint32_t GetU32(const uint8_t* p);

@@ -72,10 +72,11 @@ bool TFormLimits::Store(uint8_t* b) {
     for (int i = 0; i < n_; ++i) {
         const std::string text = EdValue[i]->text().toStdString();
         if (EdValue[i]->text() == shown_[i]) {
-            values[i] = GetFloat(b + 4 * i);  // untouched: no rounding by the display
-        } else if (!ParseFloat(text, &values[i])) {
-            return Refuse("\"" + text + "\"", "не является числом");
+            // Untouched: kept as read, neither rounded by the display nor checked.
+            values[i] = GetFloat(b + 4 * i);
+            continue;
         }
+        if (!ParseFloat(text, &values[i])) return Refuse("\"" + text + "\"", "не является числом");
         if (!LimitAccepts(kind_, i, values[i]))
             return Refuse("Параметр \"" + EdName[i]->text().toStdString() + " \".",
                           "Вводите значения согласно допустимому диапазону");

@@ -18,19 +18,6 @@
 
 namespace zul {
 
-namespace {
-
-QComboBox* NumberList(int last, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    for (int i = 0; i <= last; ++i) box->addItem(QString::number(i));
-    InstallIntegerKeyFilter(box->lineEdit());
-    return box;
-}
-
-}  // namespace
-
 TFormPeriod::TFormPeriod(ArchiveSettings& settings, double now, QWidget* parent)
     : QDialog(parent), settings_(settings), now_(now) {
     setObjectName("FormPeriod");
@@ -83,7 +70,7 @@ QGroupBox* TFormPeriod::MakeGroup(const QString& title, bool end) {
     grid->addWidget(date_[end], 1, 0);
     const char* const names[3] = {"Часы", "Минуты", "Секунды"};
     for (int i = 0; i < 3; ++i) {
-        lists_[end][i] = NumberList(i == 0 ? 23 : 59, box);
+        lists_[end][i] = EditableNumberList(0, i == 0 ? 23 : 59, box);
         grid->addWidget(new QLabel(QString::fromUtf8(names[i]), box), 0, i + 1);
         grid->addWidget(lists_[end][i], 1, i + 1);
     }

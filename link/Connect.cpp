@@ -77,13 +77,8 @@ TFormConnect::TFormConnect(ProgramSettings& settings, Qrtbox& engine, UserInterf
     grid->addWidget(new QLabel(QStringLiteral("Тип связи"), this), 0, 0);
     grid->addWidget(CBConnType, 0, 1);
 
-    CBAdr = new QComboBox(this);
+    CBAdr = EditableNumberList(1, 255, this);
     CBAdr->setObjectName("CBAdr");
-    CBAdr->setEditable(true);
-    CBAdr->setInsertPolicy(QComboBox::NoInsert);
-    for (int a = 1; a <= 255; ++a) CBAdr->addItem(QString::number(a));
-    CBAdr->lineEdit()->setMaxLength(3);
-    InstallIntegerKeyFilter(CBAdr->lineEdit());
     grid->addWidget(new QLabel(QStringLiteral("Адрес устройства"), this), 1, 0);
     grid->addWidget(CBAdr, 1, 1, Qt::AlignLeft);
     layout->addLayout(grid);

@@ -1,10 +1,12 @@
 #include "shell/KeyFilters.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QRegularExpressionValidator>
 
 #include "shell/Suplfunc.h"
 
@@ -52,6 +54,54 @@ void InstallIntegerKeyFilter(QLineEdit* edit) {
 
 void InstallFloatKeyFilter(QLineEdit* edit) {
     edit->installEventFilter(new KeyFilter(KeyFilter::kFloat, edit));
+}
+
+QComboBox* EditableNumberList(int from, int to, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    for (int i = from; i <= to; ++i) list->addItem(QString::number(i));
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setCompleter(nullptr);  // "3" stays 3, never the first item that begins with it
+    QLineEdit* box = list->lineEdit();
+    const int digits = int(QString::number(to).size());
+    box->setMaxLength(digits);
+    // The list hands its keys to the box directly, past the box's filters: the
+    // validator holds whatever way the text comes in.
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    InstallIntegerKeyFilter(box);
+    list->setCurrentIndex(-1);
+    list->setEditText(QString());
+    return list;
+}
+
+namespace {
+
+// '.' in an octet box: on to the next box.
+class OctetDotFilter : public QObject {
+public:
+    OctetDotFilter(QLineEdit* next, QObject* parent) : QObject(parent), next_(next) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text != QLatin1String(".") && text != QLatin1String(",")) return false;
+        if (next_) {
+            next_->setFocus(Qt::TabFocusReason);
+            next_->selectAll();
+        }
+        return true;
+    }
+
+private:
+    QLineEdit* next_;
+};
+
+}  // namespace
+
+void ChainOctetBoxes(QLineEdit* const (&boxes)[4]) {
+    // Installed after the digit filter, so it sees the key first.
+    for (int k = 0; k < 4; ++k) boxes[k]->installEventFilter(new OctetDotFilter(k < 3 ? boxes[k + 1] : nullptr, boxes[k]));
 }
 
 namespace {

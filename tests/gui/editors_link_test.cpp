@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "editors/Conneth.h"
+#include "editors/Connwmt.h"
 #include "editors/Connvu.h"
 #include "editors/Contrname.h"
 #include "editors/EditorRules.h"
@@ -65,10 +66,10 @@ private slots:
             [](EditorHost& h) { EditLimits(h, 0); }, [](EditorHost& h) { EditLimits(h, 4); },
             EditWriteNeed,      EditWritePeriod,      EditConstants};
         if (which == 8) {
-            // The simulator's dead band of row 18 is the default 10, outside the
-            // row's range 0.0001 - 0.1: the editor refuses it until it is mended.
+            // A dead band of row 18 outside its range 0.0001 - 0.1, as older
+            // configurations hold it: left untouched, it blocks nothing.
             uint8_t v[4];
-            PutFloat(v, 0.05f);
+            PutFloat(v, 10.0f);
             QVERIFY(b.sim.SetField(22, 17, {v, v + 4}));
         }
         int editorsShown = 0;
@@ -221,7 +222,7 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("stored");
-        QTest::newRow("300 is 44") << "300" << "502" << "" << 44;
+        QTest::newRow("300 refused") << "300" << "502" << "2|Поле IP-адреса вне допустимого диапазона|(0...255)" << 0;
         QTest::newRow("255") << "255" << "4294967295" << "" << 255;
         QTest::newRow("empty octet") << "" << "502" << "2|Введены не все параметры|" << 0;
         QTest::newRow("empty port") << "1" << "" << "2|Введены не все параметры|" << 0;
@@ -246,6 +247,55 @@ private slots:
         QCOMPARE(int(t29[7]), stored);  // leftmost box: byte 3 of the mask
         if (d.accepted()) QCOMPARE(QString::number(GetU32(t29 + 24)), port);
         QCOMPARE(int(t29[0]), 20);
+    }
+
+    // A dotted address typed in one go: '.' moves on to the next box.
+    void dottedAddressTypedInOneGo() {
+        test::RecordingUi ui;
+        uint8_t t29[28] = {};
+        TFormConEth d(t29, kFileMode, &ui);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        for (QLineEdit* e : d.IpGateway->octet) e->clear();
+        d.IpGateway->octet[0]->setFocus();
+        for (QChar c : QStringLiteral("192.168.1.20.7"))
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QStringList boxes;
+        for (QLineEdit* e : d.IpGateway->octet) boxes << e->text();
+        QCOMPARE(boxes, (QStringList{"192", "168", "1", "207"}));  // the last box drops '.'
+        d.BtnAccept->click();
+        QVERIFY(d.accepted());
+        QCOMPARE(std::vector<uint8_t>(t29 + 8, t29 + 12), (std::vector<uint8_t>{207, 1, 168, 192}));
+    }
+
+    // Every editable number list: the number as typed, digits only, no completion.
+    void numberListsTakeTheNumberAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        const QString range = "2|Таймаут должен быть|в диапазоне 5...255";
+        QTest::newRow("3 is not 30") << "3" << "3" << range;
+        QTest::newRow("1 is not 10") << "1" << "1" << range;
+        QTest::newRow("letters stay out") << "3a00" << "300" << range;
+        QTest::newRow("three digits at most") << "2555" << "255" << "";
+        QTest::newRow("in range") << "7" << "7" << "";
+    }
+    void numberListsTakeTheNumberAsTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        test::RecordingUi ui;
+        uint8_t t15[7] = {1, 5, 1, 0, 10, 3, 0};
+        TFormConWMT d(t15, kFileMode, &ui);
+        d.show();
+        d.CbTimeout->setEditText(QString());
+        QTest::keyClicks(d.CbTimeout, typed);  // keys as the list gets them
+        QCOMPARE(d.CbTimeout->currentText(), shown);
+        d.CbTimeout->lineEdit()->insert("9x");  // pasted: refused whole
+        QCOMPARE(d.CbTimeout->currentText(), shown);
+        d.BtnAccept->click();
+        QCOMPARE(QString::fromStdString(ui.Last()), message);
+        QCOMPARE(int(t15[4]), message.isEmpty() ? shown.toInt() : 10);
     }
 
     void identificationView() {
