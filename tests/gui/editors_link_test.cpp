@@ -120,7 +120,7 @@ private slots:
         QTest::newRow("preambles first") << "0" << "256" << 5 << "2|Количество преамбул не должно превышать 255|";
         QTest::newRow("address 0") << "0" << "3" << 5 << "2|Адрес должен быть|в диапазоне 1...254";
         QTest::newRow("address 255") << "255" << "255" << 5 << "2|Адрес должен быть|в диапазоне 1...254";
-        QTest::newRow("far too large") << "99999" << "3" << 5 << "2|Адрес должен быть|в диапазоне 1...254";
+        QTest::newRow("far too large") << "999" << "3" << 5 << "2|Адрес должен быть|в диапазоне 1...254";
         QTest::newRow("accepted") << "254" << "255" << 21 << "";
     }
     void upperLevelChecksInOrder() {
