@@ -197,11 +197,16 @@ bool EditFlowList(EditorHost& h, EditFlow& flow, int k, FlowList* list) {
     return true;
 }
 
-// Tables 17-20 against their saved copies, then the passwords entered; stops at
-// the first failure.
-void WriteFlowList(EditFlow& flow, const FlowList& list) {
-    for (int t : {17, 18, 19, 20})
-        if (!flow.WriteChanged({t, 0, list.count})) return;
+// Tables 17-20: the positions read from the controller (0..read-1) where they
+// differ from their saved copies; every field of a position added beyond them,
+// whose bytes in the controller were never read and so cannot be compared. Then
+// the passwords entered; stops at the first failure.
+void WriteFlowList(EditFlow& flow, const FlowList& list, int read) {
+    const int compared = std::clamp(read, 0, int(list.count));
+    for (int t : {17, 18, 19, 20}) {
+        if (compared > 0 && !flow.WriteChanged({t, 0, compared})) return;
+        if (list.count > compared && !flow.Write({t, compared, list.count - compared})) return;
+    }
     for (int i = 0; i < list.count; ++i)
         if (list.passwordToWrite[i] && !flow.Write({13, i, 1})) return;
 }
@@ -229,7 +234,7 @@ void EditFlowComputerLink(EditorHost& h) {
     FlowList list;
     if (!EditFlowList(h, flow, k, &list)) return;
     if (!flow.WriteChanged(WholeTable(9))) return;
-    WriteFlowList(flow, list);
+    WriteFlowList(flow, list, k);
 }
 
 void EditFlowComputers(EditorHost& h) {
@@ -246,7 +251,7 @@ void EditFlowComputers(EditorHost& h) {
     FlowList list;
     if (!EditFlowList(h, flow, k, &list)) return;
     if (list.count != k && !flow.Write({9, 0, 1})) return;
-    WriteFlowList(flow, list);
+    WriteFlowList(flow, list, k);
 }
 
 }  // namespace zul

@@ -127,7 +127,7 @@ void TArchiveView::FitHeight(int width, int margin) {
     resize(width, chrome + std::max(rowsShown, 1) * kRowHeight);
 }
 
-bool TArchiveView::SaveToFile(const SaveFileRequest& r) {
+QString TArchiveView::ChooseSaveName(const SaveFileRequest& r) {
     QString name = r.presetName;
     for (;;) {
         QFileDialog dialog(this, QStringLiteral("Введите имя файла для сохранения данных"), r.folder,
@@ -136,14 +136,19 @@ bool TArchiveView::SaveToFile(const SaveFileRequest& r) {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.selectFile(name);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
         name = QString::fromStdString(
             WithExtension(dialog.selectedFiles().first().toStdString(), r.extension.toStdString()));
-        if (!QFileInfo::exists(name)) break;
+        if (!QFileInfo::exists(name)) return name;
         if (ShowMessageBox(kMsgQuestion, QStringLiteral("Файл %1 уже есть.").arg(QFileInfo(name).fileName()),
                            QStringLiteral("Вы хотите заменить существующий файл?"), this))
-            break;
+            return name;
     }
+}
+
+bool TArchiveView::SaveToFile(const SaveFileRequest& r) {
+    const QString name = ChooseSaveName(r);
+    if (name.isEmpty()) return false;
     bool ok;
     {
         QtUserInterface ui(this);

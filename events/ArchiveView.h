@@ -81,6 +81,10 @@ public:
     // The save loop: dialog, extension, replace question, atomic write, messages.
     // True when a file was written.
     bool SaveToFile(const SaveFileRequest& request);
+    // The name part of that loop: the dialog, the extension added to a name without
+    // one, the question before an existing file is replaced ("Нет" opens the dialog
+    // again). "" when the user gave up.
+    QString ChooseSaveName(const SaveFileRequest& request);
     // The name chosen in the last successful save.
     QString lastSavedPath() const { return lastSaved_; }
 

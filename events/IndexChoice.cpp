@@ -42,7 +42,7 @@ IndexPreset PresetIndexes(int choice, uint32_t oldest, uint32_t newest) {
 }
 
 IndexCheck CheckIndexes(const std::string& startText, const std::string& countText, uint32_t oldest,
-                        uint32_t newest) {
+                        uint32_t newest, bool typed) {
     IndexCheck c;
     uint64_t start = 0, count = 0;
     const bool hasStart = Number(startText, start);
@@ -56,13 +56,13 @@ IndexCheck CheckIndexes(const std::string& startText, const std::string& countTe
         c.line1 = "Не введено количество записей для чтения";
     } else if (!hasCount || count == 0) {
         c.line1 = "Нелогичное значение количества записей для чтения";
-    } else if (count > 255) {
+    } else if (typed && count > 255) {
         c.line1 = "Количество записей для чтения.";
         c.line2 = "Значение вне диапазона";
     } else {
         c.ok = true;
         c.start = uint32_t(start);
-        c.count = int(std::min<uint64_t>(count, uint64_t(newest) - start + 1));
+        c.count = int(std::min<uint64_t>({count, uint64_t(newest) - start + 1, uint64_t(INT32_MAX)}));
     }
     return c;
 }

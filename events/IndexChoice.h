@@ -2,7 +2,7 @@
 // "Принять".
 //
 //   IndexPreset p = PresetIndexes(kIndexLast100, oldest, newest);   // start 1900, count 100
-//   IndexCheck c = CheckIndexes("1990", "50", oldest, newest);     // c.count 10 when newest is 1999
+//   IndexCheck c = CheckIndexes("1990", "50", oldest, newest, true);  // c.count 10 when newest is 1999
 #pragma once
 #include <cstdint>
 #include <string>
@@ -22,9 +22,11 @@ struct IndexCheck {
     bool ok = false;
     std::string line1, line2;  // the input-error message when not ok
     uint32_t start = 0;
-    int count = 0;             // 1..255, no further than the newest record
+    int count = 0;             // no further than the newest record
 };
+// A typed count (`typed`: "Заданный диапазон данных", `zul events --index`) is
+// 1..255; a preset one ("Весь диапазон данных") may be any size: the read splits it.
 IndexCheck CheckIndexes(const std::string& startText, const std::string& countText, uint32_t oldest,
-                        uint32_t newest);
+                        uint32_t newest, bool typed);
 
 }  // namespace zul

@@ -89,7 +89,8 @@ void TFormIndex::Choose(int choice) {
 }
 
 void TFormIndex::Accept() {
-    const IndexCheck c = CheckIndexes(startBox_->text().toStdString(), countBox_->text().toStdString(), oldest_, newest_);
+    const IndexCheck c = CheckIndexes(startBox_->text().toStdString(), countBox_->text().toStdString(), oldest_, newest_,
+                                        settings_.indexChoice == kIndexGiven);
     if (!c.ok) {
         ShowMessageBox(kMsgInputError, QString::fromStdString(c.line1), QString::fromStdString(c.line2), this);
         return;

@@ -1,7 +1,6 @@
 #include "measurements/ChromView.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -137,14 +136,11 @@ void TChromView::SaveWorkbook() {
     const QString folder = QString::fromStdString(WorkFolderPath(FolderOf(kind_)));
     const QString preset =
         folder + "/" + QString::fromStdString(ChromWorkbookName(kind_, header_.Address(), first));
-    QFileDialog dialog(this, QStringLiteral("Введите имя файла для сохранения данных"), folder,
-                       QtFilter(QStringLiteral("DataFiles (*.xlsx)|*.xlsx")));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.selectFile(preset);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const std::string path = WithExtension(dialog.selectedFiles().first().toStdString(), ".xlsx");
+    // The proposed name repeats for reads that start on the same day: an existing
+    // workbook is replaced only when the user says so.
+    const QString chosen = ChooseSaveName({folder, QStringLiteral("DataFiles (*.xlsx)|*.xlsx"), preset, ".xlsx", {}});
+    if (chosen.isEmpty()) return;
+    const std::string path = chosen.toStdString();
     TFormWait wait(kWaitSpreadsheet, this);
     wait.show();
     QWidget* mainWindow = parentWidget() ? parentWidget()->window() : nullptr;

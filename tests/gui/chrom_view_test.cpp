@@ -216,6 +216,23 @@ private slots:
         QCOMPARE(shown.line1, QStringLiteral("Данные сохранены в файле book.xlsx"));
         QVERIFY(QFileInfo(folder + "/book.xlsx").size() > 1000);
         QVERIFY(v.isVisible());
+
+        // The same name again: asked first; "Нет", then giving up, leaves the workbook.
+        QFile old(folder + "/book.xlsx");
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        old.write("kept");
+        old.close();
+        AnswerFileDialog(folder + "/book");
+        zultest::OnDialog<TFormMessage>([&](TFormMessage* m) {
+            shown = {m->lineLabel(0)->text(), m->lineLabel(1)->text()};
+            zultest::OnDialog<QFileDialog>([](QFileDialog* d) { d->reject(); });
+            m->noButton()->click();
+        });
+        v.excelButton()->click();
+        QCOMPARE(shown.line1, QStringLiteral("Файл book.xlsx уже есть."));
+        QCOMPARE(shown.line2, QStringLiteral("Вы хотите заменить существующий файл?"));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.read(4), QByteArray("kept"));
     }
 
     // The moisture meter's viewers: headings of meter type 2, the grid from the core's

@@ -84,6 +84,35 @@ private slots:
         QCOMPARE(b.sim.Field(18, 0), std::vector<uint8_t>{7});
     }
 
+    // A computer added beyond the positions read: every field of its position is
+    // written, whatever the controller held there (the image never saw those bytes).
+    void anAddedComputerIsWrittenWhole() {
+        EditorBench b;
+        QVERIFY(b.connected);
+        QVERIFY(b.sim.SetByte(9, 0, 1));
+        QVERIFY(b.sim.SetField(17, 0, {2, 2}));  // position 1: ВР-2, ...
+        QVERIFY(b.sim.SetField(18, 0, {1, 9}));
+        QVERIFY(b.sim.SetField(19, 0, {1, 1}));
+        QVERIFY(b.sim.SetField(20, 0, {0, 1}));  // ... "мл. байт"
+        zultest::OnDialog<TFormFlouList>([](TFormFlouList* d) {
+            zultest::OnDialog<TFormFlouPar>([](TFormFlouPar* p) {
+                p->CbAddress->setEditText("5");
+                p->CbType->setCurrentIndex(0);   // " ФЛОУТЭК"
+                p->CbOrder->setCurrentIndex(0);  // " Мл. адрес - ст. байт"
+                p->BtnAccept->click();
+            });
+            d->BtnAdd->click();
+            QCOMPARE(d->Grid->rowCount(), 2);
+            d->BtnWrite->click();
+        });
+        EditFlowComputers(b.host);
+        QCOMPARE(b.sim.Field(9, 0), std::vector<uint8_t>{2});
+        const std::vector<uint8_t> position1 = {b.sim.Field(17, 1)[0], b.sim.Field(18, 1)[0], b.sim.Field(19, 1)[0],
+                                                b.sim.Field(20, 1)[0]};
+        QCOMPARE(position1, (std::vector<uint8_t>{0, 5, 0, 0}));
+        QCOMPARE(b.sim.Field(18, 0), std::vector<uint8_t>{1});  // the one read: unchanged, not written
+    }
+
     void aPasswordIsWrittenOnlyWhenEntered() {
         EditorBench b;
         QVERIFY(b.connected);

@@ -130,15 +130,19 @@ private slots:
     void indexDialogChecks() {
         ArchiveSettings s;
         s.indexChoice = 0;
+        {
+            // The whole range may hold more than 255 records: the read splits it.
+            TFormIndex whole(kEventsDiagnostic, 1000, 1999, s);
+            whole.show();
+            whole.acceptButton()->click();
+            QVERIFY(whole.accepted());
+            QCOMPARE(whole.first(), 1000u);
+            QCOMPARE(whole.count(), 1000);
+        }
         TFormIndex d(kEventsDiagnostic, 1000, 1999, s);
         d.show();
         QCOMPARE(d.windowTitle(), QStringLiteral("Индексы архивных записей диагностики"));
-        // The whole range is more than 255 records.
         QString shown;
-        CloseBox(&shown);
-        d.acceptButton()->click();
-        QCOMPARE(shown, QStringLiteral("Количество записей для чтения.|Значение вне диапазона"));
-        QVERIFY(!d.accepted());
         d.choice(4)->click();
         QCOMPARE(s.indexChoice, 4);
         QVERIFY(d.startBox()->isEnabled() && d.startBox()->text().isEmpty());
