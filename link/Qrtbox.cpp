@@ -335,6 +335,7 @@ bool Qrtbox::Transmit(int n) {
                 clock->WaitUntil(std::min<int64_t>(until, clock->MonotonicNs() + int64_t(kEventSliceMs) * 1000000));
             }
         }
+        DiscardWaiting();
         Notify(ExchangeEvent::kRequest, out_.data(), n, attempt_);
         ssize_t sent = sock > 0 ? ::send(sock, out_.data(), size_t(n), MSG_NOSIGNAL) : -1;
         if (sent != n) {
@@ -380,6 +381,17 @@ void Qrtbox::ReleaseTransmitter(int n) {
         }
     }
     port->SetRts(rtsOnSend == 0);
+}
+
+// A reply that came after its wait, or the rest of one that followed a complete
+// frame, would be taken for the answer to the next request and keep every later
+// exchange one behind: what is waiting goes before a request, as the serial line's
+// purge does. A closed connection is left for the send or the wait to report.
+void Qrtbox::DiscardWaiting() {
+    pendingBegin_ = pendingEnd_ = 0;
+    uint8_t scrap[512];
+    while (sock > 0 && ::recv(sock, scrap, sizeof scrap, MSG_DONTWAIT) > 0) {
+    }
 }
 
 // Fills `buf` with bytes that arrived, waiting at most waitMs for the first.

@@ -145,6 +145,7 @@ private:
     void ReleaseTransmitter(int n);
     // A hang-up or I/O error of a held port: closed now, opened again by the next exchange.
     void DropLostPort();
+    void DiscardWaiting();
     int ReceiveSome(uint8_t* buf, int max, int waitMs);
     void Notify(ExchangeEvent::Kind kind, const uint8_t* bytes, int count, int attempt);
 

@@ -1,14 +1,21 @@
 // The link engine against a scripted controller, over TCP and over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstring>
-#include <sys/file.h>
-#include <fcntl.h>
-#include <unistd.h>
+#include <thread>
 
 #include "core/support/Links.h"
 #include "core/support/TestClocks.h"
+#include "sim/Qrtsim.h"
 
 namespace zul::test {
 namespace {
@@ -401,6 +408,112 @@ TEST(EngineTcp, EachAttemptStartsWithTheSendPause) {
     EXPECT_EQ(e.peer.frames().size(), 2u);
     EXPECT_GE(requests.at[0] - t0, 500LL * 1000000);
     EXPECT_GE(requests.at[1] - requests.at[0], 550LL * 1000000);  // the wait, then the pause again
+}
+
+// A relay on loopback between the engine and the simulated controller that holds
+// the reply to one request (counted from 0) back for `holdMs`, as a slow network
+// path does; every other byte goes straight through.
+class DelayingRelay {
+public:
+    DelayingRelay(uint16_t target, int delayed, int holdMs) : target_(target), delayed_(delayed), holdMs_(holdMs) {
+        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_, 1) != 0 ||
+            ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            return;
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~DelayingRelay() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        ::close(listen_);
+    }
+    uint16_t port() const { return port_; }
+
+private:
+    static int64_t NowMs() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void Run() {
+        int client = -1, server = -1;
+        int requests = 0;
+        int64_t release = -1;  // when the held reply goes on
+        std::string held;
+        uint8_t buf[4096];
+        while (!stop_) {
+            if (release >= 0 && NowMs() >= release) {
+                if (!held.empty()) ::send(client, held.data(), held.size(), MSG_NOSIGNAL);
+                held.clear();
+                release = -2;  // the one held reply has gone
+            }
+            pollfd p[2] = {{client < 0 ? listen_ : client, POLLIN, 0}, {server, POLLIN, 0}};
+            if (::poll(p, server < 0 ? 1 : 2, 10) <= 0) continue;
+            if (client < 0) {
+                client = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+                server = TcpConnect("127.0.0.1", target_, 2000);
+                continue;
+            }
+            if (p[0].revents) {
+                const ssize_t n = ::recv(client, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                ::send(server, buf, size_t(n), MSG_NOSIGNAL);
+                if (requests++ == delayed_) release = NowMs() + holdMs_;
+            }
+            if (p[1].revents) {
+                const ssize_t n = ::recv(server, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                if (release >= 0) held.append(reinterpret_cast<char*>(buf), size_t(n));
+                else ::send(client, buf, size_t(n), MSG_NOSIGNAL);
+            }
+        }
+        if (client >= 0) ::close(client);
+        TcpClose(server);
+    }
+    uint16_t target_, port_ = 0;
+    int delayed_, holdMs_;
+    int listen_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// One reply that comes after its wait: that exchange fails, and every later one
+// gets its own reply (the late one is not taken for the next request's).
+TEST(EngineTcp, ALateReplyLeavesLaterExchangesInStep) {
+    const uint8_t tables[] = {0, 2, 3, 5, 6, 14, 15};
+    for (int delayed : {0, 3}) {
+        sim::Qrtsim controller;
+        ASSERT_TRUE(controller.StartTcp());
+        DelayingRelay relay(controller.tcpPort(), delayed, 2500);
+        ASSERT_NE(relay.port(), 0);
+        Qrtbox box(1);
+        box.linkKind = kLinkEthernet;
+        box.openPerExchange = 0;
+        box.tcpSendPauseMs = 0;
+        box.attempts = 1;
+        box.replyTimeoutMs = 500;
+        box.sock = TcpConnect("127.0.0.1", relay.port(), 2000);
+        ASSERT_GT(box.sock, 0);
+        for (int i = 0; i < int(sizeof tables); ++i) {
+            const uint8_t read[3] = {tables[i], 0, 1};
+            const bool ok = box.Exchange(1, read, 0, 0);
+            if (i == delayed) {
+                EXPECT_FALSE(ok) << "delayed " << delayed;
+                EXPECT_EQ(box.errorCode, uint32_t(kErrNoReply));
+                // The late reply is waiting on the socket before the next request goes.
+                for (int w = 0; w < 1000 && TcpBytesWaiting(box.sock) <= 0; ++w) ::usleep(10000);
+                EXPECT_GT(TcpBytesWaiting(box.sock), 0);
+                continue;
+            }
+            EXPECT_TRUE(ok) << "delayed " << delayed << ", exchange " << i << ": " << box.ErrorText();
+            EXPECT_EQ(box.reply[5], tables[i]) << "delayed " << delayed << ", exchange " << i;
+        }
+        TcpClose(box.sock);
+    }
 }
 
 TEST(EngineTcp, PeerClosingTheConnectionIsARecvFailure) {
