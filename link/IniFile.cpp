@@ -288,6 +288,15 @@ std::string IniFile::Text() const {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& data) {
+    return WriteFileAtomicallyBy(path, [&data](const std::string& tmp) {
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) return false;
+        const bool ok = WriteAll(fd, data);
+        return ::close(fd) == 0 && ok;
+    });
+}
+
+bool WriteFileAtomicallyBy(const std::string& path, const std::function<bool(const std::string&)>& fill) {
     // Write through a symbolic link to the file it names.
     std::string target = path;
     std::error_code ec;
@@ -307,10 +316,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& data) {
     // One temporary name per target: a writer killed half-way leaves at most this
     // one file, which the next write of the same target replaces.
     const std::string tmp = AtomicWriteTemporary(target);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+    bool ok = fill(tmp);
+    if (ok) {
+        const int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        ok = fd >= 0 && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+        if (fd >= 0) ok = ::close(fd) == 0 && ok;
+    }
     if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(tmp.c_str());

@@ -13,6 +13,7 @@
 // A file that exists but cannot be read gives no values and is never overwritten.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,9 @@ private:
 // its permissions (a new one gets the usual ones). False on failure, the old file
 // then untouched.
 bool WriteFileAtomically(const std::string& path, const std::string& data);
+// The same for a file another writer makes (a workbook): `fill` writes the whole
+// file at the temporary path it is given and says whether it succeeded.
+bool WriteFileAtomicallyBy(const std::string& path, const std::function<bool(const std::string& temporary)>& fill);
 // The temporary file of a write of `path`: ".NAME.part" in the same folder.
 std::string AtomicWriteTemporary(const std::string& path);
 

@@ -1,14 +1,11 @@
 #include "measurements/XlsxExport.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <vector>
 
 #include "editors/EditorRules.h"
 #include "link/IniFile.h"
@@ -62,34 +59,12 @@ private:
     bool ok_ = false;
 };
 
-// A scratch file name in the temporary folder, removed when done.
-class ScratchFile {
-public:
-    ScratchFile() {
-        const char* dir = std::getenv("TMPDIR");
-        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/zul-book-XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        const int fd = mkstemp(buf.data());
-        if (fd >= 0) {
-            close(fd);
-            path_ = buf.data();
-        }
-    }
-    ~ScratchFile() {
-        if (!path_.empty()) unlink(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-bool ReadWhole(const std::string& path, std::string& data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// Whether the file can be made; the library would say so on stderr in its own words.
+bool CanCreate(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
 }
 
 }  // namespace
@@ -114,10 +89,11 @@ bool WriteChromWorkbook(const ChromTable& table, const std::string& path, UserIn
     auto stage = [&]() {
         if (ui) ui->SetProgress(++progress, progressMax);
     };
-    ScratchFile scratch;
-    if (scratch.path().empty()) return false;
-    {
-        Book book(scratch.path());
+    // Built as ".NAME.part" beside the target and renamed into place, as every file
+    // the program writes: nothing is left elsewhere, whichever way the export ends.
+    const bool ok = WriteFileAtomicallyBy(path, [&](const std::string& part) {
+        if (!CanCreate(part)) return false;
+        Book book(part);
         if (!book.ok()) return false;
         lxw_worksheet* s = book.sheet();
 
@@ -206,11 +182,8 @@ bool WriteChromWorkbook(const ChromTable& table, const std::string& path, UserIn
             }
         }
         stage();
-        if (!book.Close()) return false;
-    }
-    std::string data;
-    if (!ReadWhole(scratch.path(), data) || data.empty()) return false;
-    const bool ok = WriteFileAtomically(path, data);
+        return book.Close();
+    });
     stage();
     return ok;
 }

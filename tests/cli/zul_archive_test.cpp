@@ -268,8 +268,15 @@ TEST_F(ZulArchive, ReadsSideBySideKeepTheirOwnRecords) {
 TEST_F(ZulArchive, ExportWritesAWorkbook) {
     ASSERT_EQ(Zul({"archive", "meas", "--period", "2024-03-15 10:00:00", "2024-03-15 10:59:59", "-o",
                    (dir / "m").string()}).status, 0);
+    // The workbook is built beside its target: nothing goes to the temporary folder.
+    const fs::path tmp = dir / "tmp";
+    fs::create_directories(tmp);
+    setenv("TMPDIR", tmp.c_str(), 1);
     RunResult r = Local({"export", (dir / "m.mch").string(), "-o", (dir / "book").string()});
+    unsetenv("TMPDIR");
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_empty(tmp));
+    EXPECT_FALSE(fs::exists(dir / ".book.xlsx.part"));
     const std::string book = (dir / "book.xlsx").string();
     ASSERT_TRUE(fs::exists(book));
     RunResult read = RunProgram("/usr/bin/python3", {"-c",

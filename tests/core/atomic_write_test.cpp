@@ -70,5 +70,38 @@ TEST(AtomicWrite, WriterKilledAtRandomMoments) {
     fs::remove_all(dir);
 }
 
+// A file another writer makes is made at the temporary path beside the target:
+// a writer that fails leaves the old file and nothing else.
+TEST(AtomicWrite, FilesMadeByAnotherWriter) {
+    char tmpl[] = "/tmp/zul-atomic-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const fs::path dir(tmpl), target = dir / "book.xlsx";
+    ASSERT_TRUE(WriteFileAtomically(target, "old"));
+    struct Case {
+        const char* what;
+        bool fills;     // the writer writes its file
+        bool succeeds;  // and says it succeeded
+        const char* after;
+    } cases[] = {
+        {"fails after writing", true, false, "old"},
+        {"fails before writing", false, false, "old"},
+        {"says done without a file", false, true, "old"},
+        {"succeeds", true, true, "new"},
+    };
+    for (const Case& c : cases) {
+        std::string given;
+        const bool ok = WriteFileAtomicallyBy(target, [&](const std::string& part) {
+            given = part;
+            if (c.fills) std::ofstream(part, std::ios::binary) << "new";
+            return c.succeeds;
+        });
+        EXPECT_EQ(ok, std::string(c.after) == "new") << c.what;
+        EXPECT_EQ(given, AtomicWriteTemporary(target.string())) << c.what;
+        EXPECT_EQ(Slurp(target), c.after) << c.what;
+        EXPECT_EQ(FilesIn(dir), 1) << c.what;
+    }
+    fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace zul::test
