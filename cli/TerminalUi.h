@@ -2,9 +2,12 @@
 // joined by one blank on stderr (the first message after a failed exchange ends
 // with the engine's reason, which the window shows beside it in its status bar),
 // every question answered "Нет", progress on stderr
-// when it is a terminal, Ctrl+C during an archive read as the stop request; the
-// exit statuses every command shares.
+// when it is a terminal, Ctrl+C during an archive read as the stop request (and so
+// SIGTERM and SIGHUP, which `timeout`, a service manager or a closed terminal send:
+// what arrived is kept); the exit statuses every command shares.
 #pragma once
+#include <signal.h>
+
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -46,10 +49,13 @@ public:
     void ClearStopRequest() override { interrupted_ = 0; }
     void BeginArchiveRead(int) override {
         interrupted_ = 0;
-        previous_ = std::signal(SIGINT, [](int) { interrupted_ = 1; });
+        struct sigaction stop{};
+        stop.sa_handler = [](int) { interrupted_ = 1; };
+        sigemptyset(&stop.sa_mask);
+        for (int i = 0; i < kStopSignals; ++i) sigaction(kStopSignal[i], &stop, &previous_[i]);
     }
     void EndArchiveRead() override {
-        std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+        for (int i = 0; i < kStopSignals; ++i) sigaction(kStopSignal[i], &previous_[i], nullptr);
         EndProgressLine();
     }
     void SetProgress(int value, int max) override {
@@ -67,8 +73,10 @@ private:
         if (progressShown_) std::fputc('\n', stderr);
         progressShown_ = false;
     }
+    static constexpr int kStopSignals = 3;
+    static constexpr int kStopSignal[kStopSignals] = {SIGINT, SIGTERM, SIGHUP};
     static inline volatile std::sig_atomic_t interrupted_ = 0;
-    void (*previous_)(int) = SIG_DFL;
+    struct sigaction previous_[kStopSignals] = {};
     bool progressShown_ = false;
     uint64_t reasonTold_ = UINT64_MAX;
 };

@@ -38,14 +38,18 @@ CompletenessReport DiagnosticView::Completeness() const {
         const uint8_t* cell = textRows.data() + size_t(i) * kDiagnosticTextRowSize + date.offset;
         invalid += std::memcmp(cell, kBadRecordMark, mark) == 0 && cell[mark] == 0;
     }
-    return CheckEventCompleteness(mode, firstIndex, requested, RowCount(), present, invalid);
+    // The header's own count, not the rows the grid can show: a count past what the
+    // file holds is rows missing, however large.
+    CompletenessReport r = CheckEventCompleteness(mode, firstIndex, requested, header.RecordCount(), present, invalid);
+    r.endedEarly = header.EndedEarly();
+    return r;
 }
 
 std::string DiagnosticView::StatusText() const {
     if (anyBad) return kBadRecordStatus;
-    if (present < RowCount()) {
+    if (present < header.RecordCount()) {
         char buf[160];
-        std::snprintf(buf, sizeof buf, "  Файл неполон: в нем %u записей из %u", present, RowCount());
+        std::snprintf(buf, sizeof buf, "  Файл неполон: в нем %u записей из %u", present, header.RecordCount());
         return buf;
     }
     return {};

@@ -130,6 +130,7 @@ bool EventFetch::Finish(EventArchive a, ArchiveReadResult& read, const uint8_t* 
     }
     out.header = BuildArchiveHeader(a == kEventsDiagnostic ? kArchAla : kArchAud, io_.image(), io_.box().address,
                                     ToPacked(clock_.LocalNow()), start, end, read.count);
+    out.header.SetEndedEarly(read.end == ReadEnd::kFailed || read.end == ReadEnd::kStopped);
     out.records = std::move(read.records);
     return true;
 }

@@ -38,14 +38,18 @@ std::string InterventionView::Caption() const {
 CompletenessReport InterventionView::Completeness() const {
     uint32_t invalid = 0;
     for (const EventRow& row : rows) invalid += row[0] == kBadRecordMark;
-    return CheckEventCompleteness(mode, firstIndex, requested, RowCount(), uint32_t(rows.size()), invalid);
+    // The header's own count, not the rows the grid can show: a count past what the
+    // file holds is rows missing, however large.
+    CompletenessReport r = CheckEventCompleteness(mode, firstIndex, requested, header.RecordCount(), uint32_t(rows.size()), invalid);
+    r.endedEarly = header.EndedEarly();
+    return r;
 }
 
 std::string InterventionView::StatusText() const {
     if (anyBad) return kBadStatus;
-    if (rows.size() < RowCount()) {
+    if (rows.size() < header.RecordCount()) {
         char buf[160];
-        std::snprintf(buf, sizeof buf, "  Файл неполон: в нем %zu записей из %u", rows.size(), RowCount());
+        std::snprintf(buf, sizeof buf, "  Файл неполон: в нем %zu записей из %u", rows.size(), header.RecordCount());
         return buf;
     }
     return {};

@@ -160,6 +160,7 @@ bool ChromFetch::ByPeriod(ChromTableKind kind, const PackedDateTime& start, cons
                            measurement ? "в архиве измерительных данных" : "в архиве данных калибровки");
     out.header = BuildArchiveHeader(ChromArchiveKind(kind), io_.image(), io_.box().address,
                                     ToPacked(clock_.LocalNow()), start.data(), end.data(), read.count);
+    out.header.SetEndedEarly(read.end == ReadEnd::kFailed || read.end == ReadEnd::kStopped);
     out.records = std::move(read.records);
     return true;
 }
@@ -182,6 +183,7 @@ bool ChromFetch::ByRange(ChromTableKind kind, const ShortPeriod& period, ChromFe
     }
     out.header = BuildArchiveHeader(ChromArchiveKind(kind), io_.image(), io_.box().address,
                                     ToPacked(clock_.LocalNow()), period.start, period.end, read.count);
+    out.header.SetEndedEarly(read.end == ReadEnd::kFailed || read.end == ReadEnd::kStopped);
     out.records = std::move(read.records);
     return true;
 }

@@ -73,6 +73,7 @@ CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFile
     if (!records) count = 0;
     const int size = ChromRecordSize(kind);
     r.received = uint32_t(count);
+    r.endedEarly = header.EndedEarly();
 
     // Good records: their moments in the order they stand, duplicates and order.
     struct Good {
@@ -104,7 +105,15 @@ CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFile
     }
 
     if (kind == kChromCalibration) {
-        r.expected = r.received;  // calibrations come when they come: no grid
+        // Calibrations come when they come: no grid. The header counts the records the
+        // read stored; those a cut file lacks are missing, named by their row from 1.
+        const uint32_t stored = header.RecordCount();
+        r.expected = std::max(stored, r.received);
+        if (r.received < stored) {
+            r.byIndex = true;
+            r.step = 1;
+            r.gaps.push_back({int64_t(r.received) + 1, int64_t(stored), stored - r.received});
+        }
         return r;
     }
 
@@ -204,6 +213,7 @@ std::string CompletenessDetails(const CompletenessReport& r) {
                               r.outOfOrder, r.offGrid, r.off.size());
     for (const MomentSpan& o : r.off)
         out += "OFF " + MomentOfSeconds(o.first) + " " + MomentOfSeconds(o.last) + Sprintf(" %u\n", o.count);
+    if (r.endedEarly) out += "ended early: the read that made the data stopped before its end\n";
     return out;
 }
 
@@ -214,6 +224,7 @@ std::string CompletenessSummary(const CompletenessReport& r) {
     if (r.duplicates) line += Sprintf(", повторов %u", r.duplicates);
     if (r.outOfOrder) line += Sprintf(", не по порядку %u", r.outOfOrder);
     if (!r.off.empty()) line += Sprintf(", контроллер выключен: %zu", r.off.size());
+    if (r.endedEarly) line += ", чтение прервано";
     return line;
 }
 

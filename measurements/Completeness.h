@@ -13,7 +13,8 @@
 // minutes when the data do not tell) on the phase of the first good record.
 // Hours: whole hours. Days: gas days, each starting at the contract hour that the
 // records' start times show (midnight when no record tells). Calibrations have no
-// grid: every record is expected.
+// grid: the records the header counts are expected, and the rows a cut file lacks
+// are a gap of row numbers (from 1).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -45,9 +46,10 @@ struct CompletenessReport {
     uint32_t offGrid = 0;         // good records outside the period or between slots
     std::vector<MomentSpan> gaps; // slots no good record fills
     std::vector<MomentSpan> off;  // slots whose record says the controller was off
+    bool endedEarly = false;      // the read that made the data ended early (header mark)
 
     uint32_t Missing() const;
-    bool Whole() const { return gaps.empty() && invalid == 0; }
+    bool Whole() const { return gaps.empty() && invalid == 0 && !endedEarly; }
 };
 
 CompletenessReport CheckChromCompleteness(ChromTableKind kind, const ArchiveFileHeader& header,

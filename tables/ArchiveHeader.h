@@ -11,8 +11,8 @@
 // Offsets: 0 magic (3 letters), 3 source (0 chromatograph, 1 moisture meter),
 // 4 controller name, 24 line name, 44 address, 45 the value 17, 46 chromatograph
 // type, 47 moisture-meter type, 52 parameter count n, 79 + 41*i parameter slot i,
-// 873 moment built, 879 period start, 885 period end, 891 record count (u32 LE),
-// 895 MAC address (table 40).
+// 48 the mark of a read that ended early, 873 moment built, 879 period start,
+// 885 period end, 891 record count (u32 LE), 895 MAC address (table 40).
 #pragma once
 #include <array>
 #include <cstdint>
@@ -81,12 +81,18 @@ struct ArchiveFileHeader {
     static constexpr int kPeriodEnd = 885;
     static constexpr int kRecordCount = 891;
     static constexpr int kMac = 895;
+    static constexpr int kEndedEarly = 48;
 
     uint8_t Source() const { return bytes[3] & 0x0F; }
     uint8_t Address() const { return bytes[44]; }
     uint8_t ChromType() const { return bytes[46]; }
     uint8_t MoistType() const { return bytes[47]; }
     int ParameterCount() const { return bytes[52]; }
+    // 1 in the file of a read that ended before the end it asked for (a failed
+    // exchange or a stop): the file holds less than its period or indexes say.
+    // Zero otherwise, as in every file of earlier versions.
+    bool EndedEarly() const { return bytes[kEndedEarly] != 0; }
+    void SetEndedEarly(bool early) { bytes[kEndedEarly] = early ? 1 : 0; }
     // Slot i (0..19); slots beyond the count are zero.
     ParameterSlot Slot(int i) const;
     const uint8_t* BuiltAt() const { return bytes.data() + kBuiltAt; }

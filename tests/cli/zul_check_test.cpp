@@ -76,10 +76,42 @@ TEST(ZulCheck, WholeFileAndItsDamagedCopies) {
     r = RunProgram(ZUL_BIN, {"check", (dir / "short.aud").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "expected: 8\nreceived: 5\ninvalid: 0\ngaps: 1\nGAP 6 8 3\n");
+    // A count past every row the file could hold is rows missing all the same.
+    for (int i = 891; i < 895; ++i) aud[size_t(i)] = char(0xFF);
+    ASSERT_TRUE(WriteFileAtomically((dir / "huge.aud").string(), aud));
+    r = RunProgram(ZUL_BIN, {"check", (dir / "huge.aud").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "expected: 4294967295\nreceived: 5\ninvalid: 0\ngaps: 1\nGAP 6 4294967295 4294967290\n");
     ASSERT_TRUE(WriteFileAtomically(ala, aud));  // not a diagnostic file: refused
     r = RunProgram(ZUL_BIN, {"check", ala});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("не является файлом, содержащим диагностические сообщения"), std::string::npos) << r.err;
+
+    // Calibrations have no grid: the header's count is expected, the rows a cut file
+    // lacks are named by number.
+    const std::string clb = (dir / "c.clb").string();
+    read = RunProgram(ZUL_BIN, {"--tcp", TcpAddress(controller), "--send-pause-ms", "0", "archive", "clb", "--period",
+                                "2024-03-10 00:00:00", "2024-03-14 23:59:59", "-o", clb});
+    ASSERT_EQ(read.status, 0) << read.err;
+    const std::string calibrations = ReadWholeFile(clb);
+    ASSERT_EQ(calibrations.size(), kHeader + 5 * 10);
+    struct ClbCase {
+        const char* name;
+        size_t rows;  // kept of the five
+        int status;
+        const char* out;
+    } clbCases[] = {
+        {"whole.clb", 5, 0, "expected: 5\nreceived: 5\ninvalid: 0\ngaps: 0\n"},
+        {"cut.clb", 3, 1, "expected: 5\nreceived: 3\ninvalid: 0\ngaps: 1\nGAP 4 5 2\n"},
+        {"empty.clb", 0, 1, "expected: 5\nreceived: 0\ninvalid: 0\ngaps: 1\nGAP 1 5 5\n"},
+    };
+    for (const ClbCase& c : clbCases) {
+        const std::string path = (dir / c.name).string();
+        ASSERT_TRUE(WriteFileAtomically(path, calibrations.substr(0, kHeader + c.rows * 10)));
+        r = RunProgram(ZUL_BIN, {"check", path});
+        EXPECT_EQ(r.status, c.status) << c.name << r.err;
+        EXPECT_EQ(r.out, c.out) << c.name;
+    }
     fs::remove_all(dir);
 }
 

@@ -104,12 +104,15 @@ TEST(Completeness, EventReadsAndFiles) {
         uint32_t records, requested, fileRows;  // fileRows: the count a short file claims
         std::vector<uint32_t> bad;              // records with a broken check
         const char* text;
+        bool early = false;                     // the header marks a read that ended early
     } cases[] = {
         {"every index came", 0, 5, 5, 0, {}, "expected: 5\nreceived: 5\ninvalid: 0\ngaps: 0\n"},
         {"read ended early", 0, 11, 30, 0, {3}, "expected: 30\nreceived: 11\ninvalid: 1\ngaps: 1\nGAP 1011 1029 19\n"},
         {"nothing asked for beyond what came", 0, 4, 0, 0, {}, "expected: 4\nreceived: 4\ninvalid: 0\ngaps: 0\n"},
         {"by period", 1, 6, 0, 0, {0, 5}, "expected: 6\nreceived: 6\ninvalid: 2\ngaps: 0\n"},
         {"short file", 2, 7, 0, 10, {}, "expected: 10\nreceived: 7\ninvalid: 0\ngaps: 1\nGAP 8 10 3\n"},
+        {"by period, ended early", 1, 6, 0, 0, {}, "expected: 6\nreceived: 6\ninvalid: 0\ngaps: 0\n", true},
+        {"from a file, ended early", 2, 6, 0, 0, {}, "expected: 6\nreceived: 6\ninvalid: 0\ngaps: 0\n", true},
     };
     const TableImage image;
     for (const bool diagnostic : {true, false}) {
@@ -128,6 +131,7 @@ TEST(Completeness, EventReadsAndFiles) {
             for (uint32_t b : c.bad) recs[b * size + size - 1] ^= 0x5A;
             ArchiveFileHeader h;
             h.SetRecordCount(c.records);
+            h.SetEndedEarly(c.early);
             CompletenessReport r;
             if (diagnostic) {
                 DiagnosticView v = DiagnosticViewFromRecords(c.mode, h, recs.data(), 1000, image);
@@ -141,7 +145,9 @@ TEST(Completeness, EventReadsAndFiles) {
                 r = v.Completeness();
             }
             EXPECT_EQ(CompletenessText(r), c.text);
-            EXPECT_EQ(r.Whole(), std::string(c.text).find("invalid: 0\ngaps: 0") != std::string::npos);
+            EXPECT_EQ(r.Whole(), !c.early && std::string(c.text).find("invalid: 0\ngaps: 0") != std::string::npos);
+            EXPECT_EQ(CompletenessSummary(r).find("чтение прервано") != std::string::npos, c.early);
+            EXPECT_EQ(CompletenessDetails(r).find("ended early") != std::string::npos, c.early);
         }
     }
 }
