@@ -11,6 +11,7 @@
 #include "shell/KeyFilters.h"
 #include "shell/UserInterface.h"
 #include "tables/Stringi.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -117,16 +118,19 @@ bool TFormAbonent::Check() {
     const char* notAll = "Введены не все параметры";
     if (EdName->text().isEmpty() || CBAdr->currentText().isEmpty()) {
         ui_.ShowMessageBox(kMsgInputError, notAll, "");
+        FocusFailedField(this);
         return false;
     }
     const long long address = Number(CBAdr->currentText());
     if (address < 1 || address > 255) {
         ui_.ShowMessageBox(kMsgInputError, "Адрес вне допустимого диапазона", "(1...255)");
+        FocusFailedField(this, CBAdr);
         return false;
     }
     if (phone_) {
         if (EdPhone->text().isEmpty()) {
             ui_.ShowMessageBox(kMsgInputError, notAll, "");
+            FocusFailedField(this, EdPhone);
             return false;
         }
         SetText(phone_->name, ToCp1251(EdName->text()), kSubscriberNameMax);
@@ -138,6 +142,7 @@ bool TFormAbonent::Check() {
     for (QLineEdit* e : EdIp) empty = empty || e->text().isEmpty();
     if (empty) {
         ui_.ShowMessageBox(kMsgInputError, notAll, "");
+        FocusFailedField(this);
         return false;
     }
     long long octets[4];
@@ -145,6 +150,7 @@ bool TFormAbonent::Check() {
         octets[i] = Number(EdIp[i]->text());
         if (octets[i] < 0 || octets[i] > 255) {
             ui_.ShowMessageBox(kMsgInputError, "Поле IP-адреса вне допустимого диапазона", "(0...255)");
+            FocusFailedField(this, EdIp[i]);
             return false;
         }
     }

@@ -104,9 +104,9 @@ bool TForm_Chr_Par::Store(uint8_t* b) {
     const int d = CbDecimals->currentIndex();
     float lo = min_, hi = max_;
     if (EdMin->text().toStdString() != FormatFixed(min_, d, kSignificant) && !ParseFloat(EdMin->text().toStdString(), &lo))
-        return Refuse("\"" + EdMin->text().toStdString() + "\"", "не является числом");
+        return Refuse(EdMin, "\"" + EdMin->text().toStdString() + "\"", "не является числом");
     if (EdMax->text().toStdString() != FormatFixed(max_, d, kSignificant) && !ParseFloat(EdMax->text().toStdString(), &hi))
-        return Refuse("\"" + EdMax->text().toStdString() + "\"", "не является числом");
+        return Refuse(EdMax, "\"" + EdMax->text().toStdString() + "\"", "не является числом");
     StoreFieldText(b, 40, Utf8ToCp1251(EdName->text().toStdString()));
     StoreFieldText(b + 40, 10, Utf8ToCp1251(EdDesignation->text().toStdString()));
     b[59] = uint8_t(reg & 0xFF);
@@ -114,7 +114,7 @@ bool TForm_Chr_Par::Store(uint8_t* b) {
     b[61] = uint8_t(CbDecimals->currentIndex());
     PutFloat(b + 51, lo);
     PutFloat(b + 55, hi);
-    if (lo >= hi) return Refuse("Неверно задан диапазон измерений");
+    if (lo >= hi) return Refuse(EdMin, "Неверно задан диапазон измерений");
     b[50] = uint8_t(DataType(CbType->currentIndex()).firstUnitCode + CbUnit->currentIndex());
     return true;
 }

@@ -40,11 +40,12 @@ bool TFormConEth::Store(uint8_t* b) {
     bool complete = IpAddress->Complete() && IpMask->Complete() && IpGateway->Complete();
     for (int i = 0; i < 4; ++i) complete = complete && NumberOf(EdPort[i]->text(), &port[i]);
     if (!complete) return Refuse("Введены не все параметры");
-    if (!IpAddress->InRange() || !IpMask->InRange() || !IpGateway->InRange())
-        return Refuse("Поле IP-адреса вне допустимого диапазона", "(0...255)");
+    for (const TIpBox* ip : {IpAddress, IpMask, IpGateway})
+        if (QLineEdit* octet = ip->OutOfRange())
+            return Refuse(octet, "Поле IP-адреса вне допустимого диапазона", "(0...255)");
     // Ten digits can exceed the field: such a port is refused, not cut.
     for (int i = 0; i < 4; ++i)
-        if (port[i] > UINT32_MAX) return Refuse("Номер порта должен быть", "в диапазоне 0...4294967295");
+        if (port[i] > UINT32_MAX) return Refuse(EdPort[i], "Номер порта должен быть", "в диапазоне 0...4294967295");
     IpAddress->Store(b);
     IpMask->Store(b + 4);
     IpGateway->Store(b + 8);

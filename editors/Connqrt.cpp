@@ -106,8 +106,8 @@ bool TFormConQRT::Store(uint8_t* b) {
         CbFailures->currentIndex() < 0 || CbCount->currentIndex() < 0 || EdCycle->text().isEmpty() || flowMissing)
         return Refuse("Введены не все параметры");
     NumberOf(EdCycle->text(), &cycle);
-    if (address < 1 || address > 247) return Refuse("Адрес должен быть", "в диапазоне 1...247");
-    if (cycle < 10 || cycle > 255) return Refuse("Цикл опроса хроматографа", "должен быть в диапазоне 10...255");
+    if (address < 1 || address > 247) return Refuse(CbAddress, "Адрес должен быть", "в диапазоне 1...247");
+    if (cycle < 10 || cycle > 255) return Refuse(EdCycle, "Цикл опроса хроматографа", "должен быть в диапазоне 10...255");
     b[0] = uint8_t(address);
     b[1] = uint8_t(CbSpeed->currentIndex());
     b[2] = uint8_t(CbMode->currentIndex());

@@ -58,7 +58,7 @@ bool TFormConVich::Store(uint8_t* b) {
     if (CbCount->currentIndex() < 0 || CbSpeed->currentIndex() < 0 || CbFailures->currentIndex() < 0 ||
         CbTimeout->currentIndex() < 0 || !NumberOf(EdPreambles->text(), &preambles) || mode < 0)
         return Refuse("Введены не все параметры");
-    if (preambles >= 256) return Refuse("Количество преамбул не должно превышать 255");
+    if (preambles >= 256) return Refuse(EdPreambles, "Количество преамбул не должно превышать 255");
     b[0] = uint8_t(CbCount->currentIndex() + 1);
     b[1] = uint8_t(CbSpeed->currentIndex());
     b[2] = uint8_t(CbFailures->currentIndex() + 1);

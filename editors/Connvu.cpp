@@ -28,8 +28,8 @@ bool TFormConVU::Store(uint8_t* b) {
     if (!NumberOf(CbAddress->currentText(), &address) || (CbSpeed->isEnabled() && CbSpeed->currentIndex() < 0) ||
         !NumberOf(EdPreambles->text(), &preambles))
         return Refuse("Введены не все параметры");
-    if (preambles >= 256) return Refuse("Количество преамбул не должно превышать 255");
-    if (address < 1 || address > 254) return Refuse("Адрес должен быть", "в диапазоне 1...254");
+    if (preambles >= 256) return Refuse(EdPreambles, "Количество преамбул не должно превышать 255");
+    if (address < 1 || address > 254) return Refuse(CbAddress, "Адрес должен быть", "в диапазоне 1...254");
     b[0] = uint8_t(address);
     b[2] = uint8_t(preambles);
     if (CbSpeed->isEnabled()) b[1] = uint8_t(CbSpeed->currentIndex());

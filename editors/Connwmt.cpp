@@ -41,8 +41,8 @@ bool TFormConWMT::Store(uint8_t* b) {
         !NumberOf(CbTimeout->currentText(), &timeout) || CbFailures->currentIndex() < 0 ||
         CbType->currentIndex() < 0 || CbSpeed->currentIndex() < 0)
         return Refuse("Введены не все параметры");
-    if (address < 1 || address > 247) return Refuse("Адрес должен быть", "в диапазоне 1...247");
-    if (timeout < 5 || timeout > 255) return Refuse("Таймаут должен быть", "в диапазоне 5...255");
+    if (address < 1 || address > 247) return Refuse(CbAddress, "Адрес должен быть", "в диапазоне 1...247");
+    if (timeout < 5 || timeout > 255) return Refuse(CbTimeout, "Таймаут должен быть", "в диапазоне 5...255");
     b[0] = uint8_t(address);
     b[1] = uint8_t(CbSpeed->currentIndex());
     b[2] = uint8_t(CbMode->currentIndex());

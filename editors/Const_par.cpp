@@ -46,11 +46,11 @@ bool TFormConst_Par::Store(uint8_t* b) {
         b[i] = ChConst[i]->isChecked() ? 1 : 0;
         const std::string text = EdValue[i]->text().toStdString();
         const std::string name = FieldText(table1_ + i * kParamRecordSize, 40);
-        if (b[i] && text.empty()) return Refuse(Cp1251ToUtf8(name), "Не введено значение константы.");
+        if (b[i] && text.empty()) return Refuse(EdValue[i], Cp1251ToUtf8(name), "Не введено значение константы.");
         if (text.empty()) continue;  // an empty box keeps the stored constant
         if (EdValue[i]->text() == shown_[i]) continue;  // untouched: no rounding by the display
         float v = 0;
-        if (!ParseFloat(text, &v)) return Refuse(Cp1251ToUtf8(name), "\"" + text + "\" не является числом");
+        if (!ParseFloat(text, &v)) return Refuse(EdValue[i], Cp1251ToUtf8(name), "\"" + text + "\" не является числом");
         PutFloat(b + kGasParams + 4 * i, v);
     }
     return true;

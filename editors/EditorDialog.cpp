@@ -70,19 +70,7 @@ bool TFormEditor::Refuse(const std::string& line1, const std::string& line2) { r
 
 bool TFormEditor::Refuse(QWidget* field, const std::string& line1, const std::string& line2) {
     ui_->ShowMessageBox(kMsgInputError, line1, line2);
-    const QList<QWidget*> order = TabOrder(this);
-    for (auto it = order.begin(); !field && it != order.end(); ++it) {
-        QWidget* w = *it;
-        if (!w->isVisibleTo(this) || !w->isEnabled()) continue;
-        auto* edit = qobject_cast<QLineEdit*>(w);
-        auto* list = qobject_cast<QComboBox*>(w);
-        if ((edit && edit->text().isEmpty()) || (list && list->currentText().isEmpty())) field = w;
-    }
-    if (!field) field = FirstInput(this);
-    if (field) {
-        field->setFocus(Qt::OtherFocusReason);
-        if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
-    }
+    FocusFailedField(this, field);
     return false;
 }
 
@@ -168,12 +156,12 @@ bool TIpBox::Complete() const {
     return true;
 }
 
-bool TIpBox::InRange() const {
+QLineEdit* TIpBox::OutOfRange() const {
     for (QLineEdit* e : octet) {
         uint64_t v = 0;
-        if (NumberOf(e->text(), &v) && v > 255) return false;
+        if (NumberOf(e->text(), &v) && v > 255) return e;
     }
-    return true;
+    return nullptr;
 }
 
 void TIpBox::Store(uint8_t* field) const {

@@ -130,8 +130,8 @@ public:
     void Load(const uint8_t* field);
     // False when a box is empty.
     bool Complete() const;
-    // False when a box holds a number above 255.
-    bool InRange() const;
+    // The first box holding a number above 255, null when none does.
+    QLineEdit* OutOfRange() const;
     // Stores a complete address in range.
     void Store(uint8_t* field) const;
     QLineEdit* octet[4] = {};

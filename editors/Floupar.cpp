@@ -147,11 +147,11 @@ bool TFormFlouPar::Store(uint8_t* b) {
     uint64_t address = 0;
     if (!NumberOf(CbAddress->currentText(), &address) || CbType->currentIndex() < 0 || CbOrder->currentIndex() < 0)
         return Refuse("Введены не все параметры");
-    if (address < 1 || address > 254) return Refuse("Адрес вне допускаемого диапазона");
+    if (address < 1 || address > 254) return Refuse(CbAddress, "Адрес вне допускаемого диапазона");
     uint8_t mask = 0;
     for (int p = 0; p < 3; ++p) {
         if (!GbPipe[p]->isEnabled() || !ChPipe[p]->isChecked()) continue;
-        if (!RbLine1[p]->isChecked() && !RbLine2[p]->isChecked()) return Refuse("Введены не все параметры");
+        if (!RbLine1[p]->isChecked() && !RbLine2[p]->isChecked()) return Refuse(RbLine1[p], "Введены не все параметры");
         mask |= uint8_t(1 << p);
         if (RbLine2[p]->isChecked()) mask |= uint8_t(0x10 << p);
     }

@@ -8,6 +8,7 @@
 
 #include "shell/UserInterface.h"
 #include "tables/Stringi.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -42,6 +43,7 @@ TFormObject::TFormObject(ObjectEntry& entry, bool newEntry, UserInterface& ui, Q
 void TFormObject::AcceptClick() {
     if (EdName->text().isEmpty()) {
         ui_.ShowMessageBox(kMsgInputError, "Не введено наименование", "");
+        FocusFailedField(this, EdName);
         return;
     }
     SetText(entry_.name, Utf8ToCp1251(EdName->text().toStdString()), kObjectNameMax);

@@ -76,9 +76,9 @@ bool TFormLimits::Store(uint8_t* b) {
             values[i] = GetFloat(b + 4 * i);
             continue;
         }
-        if (!ParseFloat(text, &values[i])) return Refuse("\"" + text + "\"", "не является числом");
+        if (!ParseFloat(text, &values[i])) return Refuse(EdValue[i], "\"" + text + "\"", "не является числом");
         if (!LimitAccepts(kind_, i, values[i]))
-            return Refuse("Параметр \"" + EdName[i]->text().toStdString() + " \".",
+            return Refuse(EdValue[i], "Параметр \"" + EdName[i]->text().toStdString() + " \".",
                           "Вводите значения согласно допустимому диапазону");
     }
     for (int i = 0; i < n_; ++i) PutFloat(b + 4 * i, values[i]);

@@ -54,11 +54,14 @@ IndexCheck CheckIndexes(const std::string& startText, const std::string& countTe
         c.line2 = "(см. значения индексов начала и конца архива).";
     } else if (countText.find_first_not_of(' ') == std::string::npos) {
         c.line1 = "Не введено количество записей для чтения";
+        c.countFailed = true;
     } else if (!hasCount || count == 0) {
         c.line1 = "Нелогичное значение количества записей для чтения";
+        c.countFailed = true;
     } else if (typed && count > 255) {
         c.line1 = "Количество записей для чтения.";
         c.line2 = "Значение вне диапазона";
+        c.countFailed = true;
     } else {
         c.ok = true;
         c.start = uint32_t(start);

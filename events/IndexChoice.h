@@ -21,6 +21,7 @@ IndexPreset PresetIndexes(int choice, uint32_t oldest, uint32_t newest);
 struct IndexCheck {
     bool ok = false;
     std::string line1, line2;  // the input-error message when not ok
+    bool countFailed = false;  // the count is at fault, not the start
     uint32_t start = 0;
     int count = 0;             // no further than the newest record
 };

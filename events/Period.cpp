@@ -15,6 +15,7 @@
 #include "shell/KeyFilters.h"
 #include "shell/MessageBox.h"
 #include "shell/UserInterface.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -110,6 +111,8 @@ void TFormPeriod::Accept() {
     const PeriodCheck c = CheckPeriod(in);
     if (!c.ok) {
         ShowMessageBox(kMsgInputError, QString::fromStdString(c.line1), QString::fromStdString(c.line2), this);
+        // A time list, or the end date when the end comes before the start.
+        FocusFailedField(this, c.field < 6 ? static_cast<QWidget*>(lists_[c.field / 3][c.field % 3]) : date_[1]);
         return;
     }
     if (settings_.periodChoice == kPeriodGiven) RememberPeriod(c, settings_);

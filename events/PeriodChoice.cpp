@@ -68,6 +68,7 @@ PeriodCheck CheckPeriod(const PeriodInput& in) {
         if (v[i] < 0 || v[i] > parts[i].max) {
             c.line1 = parts[i].name;
             c.line2 = "вне допустимого диапазона";
+            c.field = i;
             return c;
         }
     }
@@ -80,6 +81,7 @@ PeriodCheck CheckPeriod(const PeriodInput& in) {
     if (ComparePacked(c.end.data(), c.start.data()) < 0) {
         c.line1 = "Дата и время конца опроса должны быть";
         c.line2 = "больше даты и времени начала опроса";
+        c.field = 6;
         return c;
     }
     c.ok = true;

@@ -32,6 +32,9 @@ struct PeriodInput {
 struct PeriodCheck {
     bool ok = false;
     std::string line1, line2;  // the input-error message when not ok
+    // What failed: 0..5 the start's and the end's hour, minute and second; 6 the
+    // order of the two moments.
+    int field = -1;
     PackedDateTime start{}, end{};
 };
 PeriodCheck CheckPeriod(const PeriodInput& input);

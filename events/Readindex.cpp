@@ -13,6 +13,7 @@
 #include "shell/KeyFilters.h"
 #include "shell/MessageBox.h"
 #include "shell/UserInterface.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -93,6 +94,7 @@ void TFormIndex::Accept() {
                                         settings_.indexChoice == kIndexGiven);
     if (!c.ok) {
         ShowMessageBox(kMsgInputError, QString::fromStdString(c.line1), QString::fromStdString(c.line2), this);
+        FocusFailedField(this, c.countFailed ? countBox_ : startBox_);
         return;
     }
     first_ = c.start;

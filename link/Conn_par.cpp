@@ -19,6 +19,7 @@
 #include "shell/KeyFilters.h"
 #include "shell/UserInterface.h"
 #include "tables/Stringi.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -340,11 +341,13 @@ void TFormConn_Par::ClosePortToggled(bool on) {
 
 bool TFormConn_Par::NotAll() {
     ui_.ShowMessageBox(kMsgInputError, kNotAll, "");
+    FocusFailedField(this);
     return false;
 }
 
-bool TFormConn_Par::OutOfRange(const char* field) {
+bool TFormConn_Par::OutOfRange(QLineEdit* box, const char* field) {
     ui_.ShowMessageBox(kMsgInputError, field, kOutOfRange);
+    FocusFailedField(this, box);
     return false;
 }
 
@@ -358,14 +361,14 @@ bool TFormConn_Par::Commit() {
         if (CBPort->currentData().toInt() > 0) r.port = uint8_t(CBPort->currentData().toInt());
         r.attempts = uint8_t(CBRepeat->currentIndex() + 1);
         const long long preambles = Number(EdPreambles);
-        if (preambles < 0 || preambles > 255) return OutOfRange("Количество преамбул в запросе");
+        if (preambles < 0 || preambles > 255) return OutOfRange(EdPreambles, "Количество преамбул в запросе");
         r.preambles = uint8_t(preambles);
         r.speed = uint32_t(CBRate->currentData().toInt());
         const long long wait = Number(EdWaitTime);
-        if (wait < 1 || wait > 120) return OutOfRange("Время ожидания первого байта ответа");
+        if (wait < 1 || wait > 120) return OutOfRange(EdWaitTime, "Время ожидания первого байта ответа");
         r.replyWaitSeconds = uint32_t(wait);
         const long long timeout = Number(EdTimeOut);
-        if (timeout < 55 || timeout > 5000) return OutOfRange("Время ожидания следующих байтов ответа");
+        if (timeout < 55 || timeout > 5000) return OutOfRange(EdTimeOut, "Время ожидания следующих байтов ответа");
         r.interByteTimeoutMs = uint32_t(timeout);
     }
     LinkSettings work = settings_;
@@ -373,7 +376,7 @@ bool TFormConn_Par::Commit() {
         if (settings_.current.releasePort) {
             if (EdPortWait->text().isEmpty()) return NotAll();
             const long long portWait = Number(EdPortWait);
-            if (portWait < 1 || portWait > 20) return OutOfRange("Время ожидания освобождения СОМ порта");
+            if (portWait < 1 || portWait > 20) return OutOfRange(EdPortWait, "Время ожидания освобождения СОМ порта");
             work.current.portWait = int32_t(portWait);
         }
         work.direct = r;
@@ -387,10 +390,10 @@ bool TFormConn_Par::Commit() {
         // Empty boxes are reported like the others rather than taken as some number.
         if (EdFonConnWait->text().isEmpty() || EdFonConnRepeat->text().isEmpty()) return NotAll();
         const long long connectWait = Number(EdFonConnWait);
-        if (connectWait < 1 || connectWait > 360) return OutOfRange("Ожидание соединения");
+        if (connectWait < 1 || connectWait > 360) return OutOfRange(EdFonConnWait, "Ожидание соединения");
         work.phone.connectWait = int32_t(connectWait);
         const long long connectAttempts = Number(EdFonConnRepeat);
-        if (connectAttempts < 1 || connectAttempts > 10) return OutOfRange("Количество попыток соединения");
+        if (connectAttempts < 1 || connectAttempts > 10) return OutOfRange(EdFonConnRepeat, "Количество попыток соединения");
         work.phone.connectAttempts = int32_t(connectAttempts);
     } else {
         if (CBEthRepeat->currentIndex() < 0 || EdEthConnWait->text().isEmpty() ||
@@ -399,20 +402,20 @@ bool TFormConn_Par::Commit() {
             return NotAll();
         r.attempts = uint8_t(CBEthRepeat->currentIndex() + 1);
         const long long preambles = Number(EdEthPreambles);
-        if (preambles < 0 || preambles > 255) return OutOfRange("Количество преамбул в запросе");
+        if (preambles < 0 || preambles > 255) return OutOfRange(EdEthPreambles, "Количество преамбул в запросе");
         r.preambles = uint8_t(preambles);
         const long long wait = Number(EdEthWaitTime);
-        if (wait < 1 || wait > 120) return OutOfRange("Время ожидания первого байта ответа");
+        if (wait < 1 || wait > 120) return OutOfRange(EdEthWaitTime, "Время ожидания первого байта ответа");
         r.replyWaitSeconds = uint32_t(wait);
         const long long timeout = Number(EdEthTimeOut);
-        if (timeout < 55 || timeout > 5000) return OutOfRange("Время ожидания следующих байтов ответа");
+        if (timeout < 55 || timeout > 5000) return OutOfRange(EdEthTimeOut, "Время ожидания следующих байтов ответа");
         r.interByteTimeoutMs = uint32_t(timeout);
         work.ethernet.params = r;
         const long long connectWait = Number(EdEthConnWait);
-        if (connectWait < 1 || connectWait > 360) return OutOfRange("Ожидание соединения");
+        if (connectWait < 1 || connectWait > 360) return OutOfRange(EdEthConnWait, "Ожидание соединения");
         work.ethernet.connectWait = int32_t(connectWait);
         const long long connectAttempts = Number(EdEthConnRepeat);
-        if (connectAttempts < 1 || connectAttempts > 10) return OutOfRange("Количество попыток соединения");
+        if (connectAttempts < 1 || connectAttempts > 10) return OutOfRange(EdEthConnRepeat, "Количество попыток соединения");
         work.ethernet.connectAttempts = int32_t(connectAttempts);
     }
     settings_ = work;

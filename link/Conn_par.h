@@ -79,7 +79,7 @@ private:
     // values are in `settings_`.
     bool Commit();
     bool NotAll();
-    bool OutOfRange(const char* field);
+    bool OutOfRange(QLineEdit* box, const char* field);
 
     LinkSettings& settings_;
     Qrtbox& engine_;

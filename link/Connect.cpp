@@ -23,6 +23,7 @@
 #include "shell/Main.h"
 #include "shell/UserInterface.h"
 #include "tables/Stringi.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -301,6 +302,7 @@ void TFormConnect::ConnectClick() {
     const int address = text.toInt(&number);
     if (!number || address < 1 || address > 255) {
         ui_.ShowMessageBox(kMsgInputError, "Адрес вне допустимого диапазона", "(1...255)");
+        FocusFailedField(this, CBAdr);
         return;
     }
     if (engine_.PortOpen()) engine_.ClosePort();

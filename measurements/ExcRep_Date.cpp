@@ -16,6 +16,7 @@
 #include "shell/UserInterface.h"
 #include "tables/Dtfun.h"
 #include "tables/Stringi.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -132,6 +133,7 @@ void TFormExcRep_Date::AcceptClick() {
     const int index = CbObject->currentIndex();
     if (index < 0 || index >= settings_.objects.count) {
         ui_.ShowMessageBox(kMsgInputError, "Не введено наименование объекта", "");
+        FocusFailedField(this, CbObject);
         return;
     }
     const uint8_t date[3] = {uint8_t(SpYear->value() - 2000), uint8_t(CbMonth->currentIndex() + 1),
@@ -139,6 +141,7 @@ void TFormExcRep_Date::AcceptClick() {
     if (ReportDateOutside(days_, date, month_)) {
         ui_.ShowMessageBox(kMsgInputError, "В архиве нет данных за указанную дату",
                            "(см. период имеющихся в архиве данных)");
+        FocusFailedField(this, month_ ? static_cast<QWidget*>(CbMonth) : SpDay);
         return;
     }
     std::memcpy(date_, date, 3);

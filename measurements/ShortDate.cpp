@@ -14,6 +14,7 @@
 #include "shell/MessageBox.h"
 #include "shell/UserInterface.h"
 #include "tables/Dtfun.h"
+#include "shell/Desktop.h"
 
 namespace zul {
 
@@ -127,6 +128,7 @@ void TFormShortDate::Accept() {
     if (check != kShortDateOk) {
         ShowMessageBox(kMsgInputError, QString::fromUtf8(ShortDateCheckLine(check, 0)),
                        QString::fromUtf8(ShortDateCheckLine(check, 1)), this);
+        FocusFailedField(this, date_[check == kShortDateEndBeforeStart ? 1 : 0]);
         return;
     }
     period_ = p;

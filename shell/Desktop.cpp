@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -313,6 +314,23 @@ QWidget* FirstInput(QWidget* dialog) {
     for (QWidget* w : TabOrder(dialog))
         if (!qobject_cast<QPushButton*>(w) && w->isVisibleTo(dialog) && w->isEnabled()) return w;
     return nullptr;
+}
+
+void FocusFailedField(QWidget* dialog, QWidget* field) {
+    const QList<QWidget*> order = TabOrder(dialog);
+    for (auto it = order.begin(); !field && it != order.end(); ++it) {
+        QWidget* w = *it;
+        if (!w->isVisibleTo(dialog) || !w->isEnabled()) continue;
+        auto* edit = qobject_cast<QLineEdit*>(w);
+        auto* list = qobject_cast<QComboBox*>(w);
+        if ((edit && edit->text().isEmpty()) || (list && list->currentText().isEmpty())) field = w;
+    }
+    if (!field) field = FirstInput(dialog);
+    if (!field) return;
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    if (auto* list = qobject_cast<QComboBox*>(field); list && list->lineEdit()) list->lineEdit()->selectAll();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) spin->selectAll();
 }
 
 void OrderTabs(QWidget* dialog) {

@@ -55,5 +55,9 @@ void OrderTabs(QWidget* dialog);
 QList<QWidget*> TabOrder(QWidget* dialog);
 // The first input of the Tab order (nullptr when there is none).
 QWidget* FirstInput(QWidget* dialog);
+// After an input-error message: the focus back in the field that failed, its text
+// selected, so that it is typed over at once. When the caller cannot name the
+// field: the first empty input, else the first input.
+void FocusFailedField(QWidget* dialog, QWidget* field = nullptr);
 
 }  // namespace zul

@@ -83,10 +83,10 @@ TEST_F(ZulCli, WriteStoresTheBytesAndRefusalsExit1WithTheEngineText) {
 
     r = Zul({"--ident", "2222", "--password", "bad", "write", "6", "6", "0B"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Команда 2.  Неправильный пароль на запись"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Не выполнена запись в таблицу 6. Неправильный пароль на запись\n"), std::string::npos) << r.err;
     r = Zul({"write", "6", "6", "0B"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Команда 2.  Пользователь не зарегистрирован или неправильный пароль"), std::string::npos)
+    EXPECT_NE(r.err.find("Не выполнена запись в таблицу 6. Пользователь не зарегистрирован или неправильный пароль\n"), std::string::npos)
         << r.err;
     EXPECT_EQ(sim->Field(6, 6), std::vector<uint8_t>{10});
 }
@@ -284,7 +284,7 @@ TEST(ZulSim, FaultOptionsReachTheLink) {
     EXPECT_NE(r.err.find("Команда 2.  Ответ получен не полностью"), std::string::npos) << r.err;
     r = with({"--ident", "1111", "--password", "111111", "write", "6", "6", "0A"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Команда 2.  Недостаточный уровень доступа"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Не выполнена запись в таблицу 6. Недостаточный уровень доступа\n"), std::string::npos) << r.err;
     p.Signal(SIGINT);
     EXPECT_EQ(p.Wait(5000).status, 0);
 

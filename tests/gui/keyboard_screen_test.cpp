@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QPointer>
 #include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -21,10 +22,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "editors/Conneth.h"
+#include "editors/Connqrt.h"
+#include "editors/Connvu.h"
+#include "editors/Connwmt.h"
 #include "editors/EditorDialog.h"
+#include "editors/limits.h"
 #include "editors/Floulist.h"
 #include "editors/Floupar.h"
 #include "events/ArchiveView.h"
+#include "events/Period.h"
+#include "shell/MessageBox.h"
 #include "shell/Desktop.h"
 #include "sim/Qrtsim.h"
 #include "support/ConnectedWindow.h"
@@ -148,6 +156,52 @@ private slots:
         QVERIFY2(fit.isEmpty(), qPrintable(fit));
         QVERIFY2(closedByEnter, qPrintable(item));
         QCOMPARE(sim_.Interventions().size(), writesBefore);
+    }
+
+    // After "Ошибка ввода параметров" the focus is back in the field that failed,
+    // whichever field of the dialog that is.
+    void inputErrorFocusesTheFailedField() {
+        using Pick = QWidget* (*)(QDialog*);
+        struct Row {
+            const char* item;
+            Pick field;
+            const char* text;
+        } rows[] = {
+            {"NConVU", [](QDialog* d) -> QWidget* { return static_cast<TFormConVU*>(d)->CbAddress; }, "255"},
+            {"NConVU", [](QDialog* d) -> QWidget* { return static_cast<TFormConVU*>(d)->EdPreambles; }, "300"},
+            {"NConQRT", [](QDialog* d) -> QWidget* { return static_cast<TFormConQRT*>(d)->EdCycle; }, "5"},
+            {"NConnWMT", [](QDialog* d) -> QWidget* { return static_cast<TFormConWMT*>(d)->CbTimeout; }, "300"},
+            {"N_Ethernet", [](QDialog* d) -> QWidget* { return static_cast<TFormConEth*>(d)->IpMask->octet[2]; },
+             "300"},
+            {"N_Ethernet", [](QDialog* d) -> QWidget* { return static_cast<TFormConEth*>(d)->EdPort[3]; },
+             "9999999999"},
+            {"NLowLimit", [](QDialog* d) -> QWidget* { return static_cast<TFormLimits*>(d)->EdValue[2]; }, "x"},
+            {"NAlaPer", [](QDialog* d) -> QWidget* { return static_cast<TFormPeriod*>(d)->minuteList(true); }, "61"},
+        };
+        for (const Row& r : rows) {
+            QString box, focus;
+            bool seen = false, focused = false;
+            zultest::OnIdleDialog<QDialog>(*cw_.window, [&](QDialog* d) {
+                seen = true;
+                if (auto* period = qobject_cast<TFormPeriod*>(d)) period->Choose(kPeriodGiven);
+                QWidget* field = r.field(d);
+                if (auto* list = qobject_cast<QComboBox*>(field)) list->setEditText(r.text);
+                else static_cast<QLineEdit*>(field)->setText(r.text);
+                d->findChild<QPushButton*>()->setFocus();  // the focus away from the field
+                zultest::AnswerNextBox(&box);
+                QPushButton* accept = nullptr;
+                for (QPushButton* b : d->findChildren<QPushButton*>())
+                    if (b->isVisible() && (b->text() == "Принять" || b->text().startsWith("Записать"))) accept = b;
+                QTest::mouseClick(accept, Qt::LeftButton);
+                focused = d->focusWidget() == field;
+                focus = d->focusWidget() ? d->focusWidget()->metaObject()->className() : "none";
+                d->reject();
+            });
+            cw_.window->menuItem(r.item)->trigger();
+            QVERIFY2(seen, r.item);
+            QVERIFY2(!box.isEmpty(), qPrintable(QString(r.item) + ": no input error"));
+            QVERIFY2(focused, qPrintable(QString(r.item) + ": focus in " + focus + " after " + box));
+        }
     }
 
     // A grid: Tab goes on to the next control, Enter on a row opens it as a double-click does.
