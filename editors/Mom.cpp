@@ -90,6 +90,7 @@ TFormMom::TFormMom(TableIo& io, StatusBar* bar, QWidget* parent) : TLiveView(io,
             chart->legend()->hide();
             chart->setMargins(QMargins(0, 0, 0, 0));
             chart->setBackgroundRoundness(0);
+            chart->setBackgroundVisible(false);  // the window's own colour around the line
             chart->layout()->setContentsMargins(0, 0, 0, 0);
             series_[i] = new QLineSeries(chart);
             chart->addSeries(series_[i]);
@@ -104,6 +105,7 @@ TFormMom::TFormMom(TableIo& io, StatusBar* bar, QWidget* parent) : TLiveView(io,
             Trend[i]->setObjectName(QString("Trend%1").arg(i + 1));
             Trend[i]->setFixedSize(kTrendWidth, kTrendHeight);
             Trend[i]->setFrameShape(QFrame::NoFrame);
+            Trend[i]->setBackgroundBrush(palette().brush(QPalette::Window));
             Trend[i]->setToolTip(QStringLiteral("Значения, полученные с момента открытия окна"));
             grid->addWidget(Trend[i], i + 1, 3);
         } else {

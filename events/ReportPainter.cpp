@@ -1,7 +1,10 @@
 #include "events/ReportPainter.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -16,6 +19,7 @@ namespace {
 constexpr double kPageHeaderMm = 6;   // the controller's name above everything
 constexpr double kFooterMm = 5;       // "Лист N из M" at the bottom
 constexpr double kLineWidthMm = 0.2;
+constexpr double kSmallestPoints = 4;  // a cell's text is not set smaller than this
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -50,6 +54,21 @@ public:
     QRectF Mm(double x, double y, double w, double h) const { return QRectF(x * px_, y * px_, w * px_, h * px_); }
     void Text(double x, double y, double w, double h, Qt::Alignment a, const std::string& text) {
         p_.drawText(Mm(x, y, w, h), int(a | Qt::AlignVCenter), Q(text));
+    }
+    // A cell of the table: a text wider than its column is set smaller, so that it
+    // is printed whole instead of cut at the column's edges.
+    void CellText(double x, double y, double w, double h, Qt::Alignment a, const std::string& text) {
+        const QFont font = p_.font();
+        const QString q = Q(text);
+        const double room = w * px_;
+        const double wide = QFontMetricsF(font, p_.device()).horizontalAdvance(q);
+        if (wide > room && room > 0) {
+            QFont smaller = font;
+            smaller.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() * room / wide * 0.98));
+            p_.setFont(smaller);
+        }
+        p_.drawText(Mm(x, y, w, h), int(a | Qt::AlignVCenter), q);
+        p_.setFont(font);
     }
     void Line(double x1, double y1, double x2, double y2) {
         p_.drawLine(QPointF(x1 * px_, y1 * px_), QPointF(x2 * px_, y2 * px_));
@@ -88,7 +107,7 @@ public:
             const double blockH = lineH * double(col.heading.size());
             double y = from + (headingBottom - from - blockH) / 2;
             for (const std::string& h : col.heading) {
-                Text(col.x * u, y, col.width * u, lineH, Qt::AlignHCenter, h);
+                CellText(col.x * u, y, col.width * u, lineH, Qt::AlignHCenter, h);
                 y += lineH;
             }
             if (c > 0) {
@@ -107,8 +126,8 @@ public:
                 const ReportColumn& col = t.columns[c];
                 // Blanks around a centred text would only move it off centre.
                 const std::string& cell = cells[c];
-                Text(col.x * u, y, col.width * u, t.rowHeight * u, Align(col.align),
-                     col.align == TextAlign::Centre ? Trimmed(cell) : cell);
+                CellText(col.x * u, y, col.width * u, t.rowHeight * u, Align(col.align),
+                         col.align == TextAlign::Centre ? Trimmed(cell) : cell);
             }
             y += t.rowHeight * u;
         }

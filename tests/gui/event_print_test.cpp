@@ -216,6 +216,40 @@ private slots:
         QVERIFY(text[pages - 1].contains(QString("Месяц перехода на летнее время #%1").arg(rows - 1)));
     }
 
+    // A value wider than its printed column is printed whole and inside it: each
+    // cell's words end before the next cell's begin (word boxes from pdftotext).
+    void longCellsStayInTheirColumns() {
+        struct Case {
+            const char* what;
+            EventRow row;
+        } cases[] = {
+            {"long numbers", {"03.03.21", "00:05:09", "Плотность", "1234567890.12345678901", "-9876543210.6543210987",
+                              "кг/м3", "OPERATOR"}},
+            {"long texts", {"03.03.21", "00:05:09", "Наименование", "ABCDEFGHIJKLMNOPQRSTUVWX", "abcdefghijklmnopqrstuvwx",
+                            "м3/ч", "ENGINEER"}},
+        };
+        for (const Case& c : cases) {
+            const auto h = Header(1);
+            const QString pdf = home.path() + "/long.pdf";
+            QVERIFY(WriteReportPdf(BuildEventReport(4, h.data(), {c.row}, ""), pdf.toStdString()));
+            const QString boxes = Run("pdftotext", {"-bbox", pdf, "-"});
+            // Left and right edge of the word that is exactly `text`.
+            auto edges = [&](const std::string& text) {
+                const QRegularExpression word(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" xMax=\"([0-9.]+)\"[^>]*>") +
+                                              QRegularExpression::escape(QString::fromStdString(text)) + "</word>");
+                const QRegularExpressionMatch m = word.match(boxes);
+                return m.hasMatch() ? std::pair{m.captured(1).toDouble(), m.captured(2).toDouble()} : std::pair{-1.0, -1.0};
+            };
+            for (int k = 3; k < 6; ++k) {
+                const auto [left, right] = edges(c.row[size_t(k)]);
+                const auto [nextLeft, nextRight] = edges(c.row[size_t(k + 1)]);
+                QVERIFY2(left >= 0 && nextLeft >= 0, qPrintable(QString(c.what) + ": a cell is not printed whole"));
+                QVERIFY2(right <= nextLeft, qPrintable(QString("%1: cell %2 ends at %3, the next begins at %4")
+                                                           .arg(c.what).arg(k).arg(right).arg(nextLeft)));
+            }
+        }
+    }
+
     void unwritablePdfPath() {
         const auto h = Header(1);
         const TFormPrnArhiv report(4, h.data(), Rows(1), "");

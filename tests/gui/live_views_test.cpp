@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QChartView>
 #include <QtTest>
 
 #include "editors/LiveData.h"
@@ -76,6 +77,10 @@ private slots:
                 QCOMPARE(v->EdZone[i]->text(), QStringLiteral(" Норма"));
             }
             QCOMPARE(v->trendPoints(0), 1);
+            // A trend is drawn on the window's colour, not as a white column.
+            const QImage trend = v->Trend[0]->grab().toImage();
+            QCOMPARE(trend.pixelColor(1, 1), v->palette().color(QPalette::Window));
+            QCOMPARE(trend.pixelColor(trend.width() - 2, trend.height() - 2), v->palette().color(QPalette::Window));
 
             // A new measurement: a second point in every trend.
             sim->SetClock(Moment(10, 1, 5));
