@@ -149,10 +149,10 @@ void TChromView::SaveWorkbook() {
     ui.SetProgressBar(wait.progressBar());
     ExportChromTable(*table_, path, ui);
     CloseWaitWindow(&wait);
-    if (mainWindow) {
-        mainWindow->setEnabled(true);
-        mainWindow->raise();
-    }
+    if (mainWindow) mainWindow->setEnabled(true);
+    // The viewer is still open and modal: it stays in front of the main window.
+    raise();
+    activateWindow();
 }
 
 void TChromView::SaveFile() { SaveRecordsFile(*this, kind_, header_, records_.data(), table_->RecordCount()); }

@@ -106,6 +106,17 @@ struct Read {
     bool ok = false;
 };
 
+// The last window raised while it lives.
+struct RaiseOrder : QObject {
+    QObject* last = nullptr;
+    RaiseOrder() { qApp->installEventFilter(this); }
+    ~RaiseOrder() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::ZOrderChange && o->isWidgetType() && static_cast<QWidget*>(o)->isWindow()) last = o;
+        return false;
+    }
+};
+
 }  // namespace
 
 class ChromViewTest : public QObject {
@@ -174,7 +185,9 @@ private slots:
     void saveReopenAndExport() {
         Read r(kChromMeasurement);
         QVERIFY(r.ok);
-        TChromView v(kChromMeasurement, r.result.header, r.result.records, nullptr);
+        QWidget mainWindow;
+        mainWindow.show();
+        TChromView v(kChromMeasurement, r.result.header, r.result.records, &mainWindow);
         v.show();
         const QString folder = QString::fromStdString(WorkFolderPath(kFolderMomData));
         QString preset;
@@ -208,10 +221,13 @@ private slots:
         QCOMPARE(shown.line1, QStringLiteral("Файл meas.mch не является файлом, содержащим"));
         QCOMPARE(shown.line2, QStringLiteral("данные калибровки хроматографа из архива контроллера ЗУЛ_QRT_510"));
 
-        // The export: preset name, message, a workbook on disk.
+        // The export: preset name, message, a workbook on disk; the main window is
+        // not raised over the viewer, which stays open.
         AnswerFileDialog(folder + "/book", &preset);
         AnswerBox(&shown);
+        RaiseOrder raised;
         v.excelButton()->click();
+        QVERIFY2(raised.last != &mainWindow, "the main window came over the viewer");
         QCOMPARE(QFileInfo(preset).fileName(), QStringLiteral("zul17_001_240315_mom.xlsx"));
         QCOMPARE(shown.line1, QStringLiteral("Данные сохранены в файле book.xlsx"));
         QVERIFY(QFileInfo(folder + "/book.xlsx").size() > 1000);
