@@ -35,6 +35,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using zul::test::Cells;
 using zul::test::Lines;
 using zul::test::Process;
 using zul::test::RunResult;
@@ -88,15 +89,6 @@ double ReapedCpu() {
     rusage u{};
     getrusage(RUSAGE_CHILDREN, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> cells;
-    size_t from = 0;
-    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-        cells.push_back(line.substr(from, tab - from));
-    cells.push_back(line.substr(from));
-    return cells;
 }
 
 // What a collection's output says it added per controller and kind, and the

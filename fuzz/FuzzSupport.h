@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/Clock.h"
+#include "tests/core/support/TestClocks.h"
 #include "link/SerialPort.h"
 #include "shell/UserInterface.h"
 
@@ -47,17 +48,6 @@ public:
         answerFlag = false;
         return false;
     }
-};
-
-// Moves on a millisecond each time it is read, so every deadline passes at once.
-class SteppingClock : public Clock {
-public:
-    int64_t MonotonicNs() const override { return now_ += 1000000; }
-    double LocalNow() const override { return 46000.5; }
-    void WaitUntil(int64_t untilNs) const override { now_ = std::max(now_, untilNs); }
-
-private:
-    mutable int64_t now_ = 0;
 };
 
 // A line whose received bytes are the input, delivered in pieces: each piece is

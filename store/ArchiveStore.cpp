@@ -13,6 +13,17 @@ std::unique_ptr<ArchiveStore> OpenArchiveStore(const std::string& location, std:
     return OpenSqliteStore(location, why);
 }
 
+bool ArchiveStore::FindController(const std::string& mac, StoreController& out) {
+    std::vector<StoreController> all;
+    if (!QueryControllers(&mac, all)) return false;
+    if (all.empty()) {
+        error_ = "no controller " + mac + " in the store";
+        return false;
+    }
+    out = all.front();
+    return true;
+}
+
 std::string DefaultStorePath(const std::string& programFolder) { return programFolder + "archive-store.sqlite"; }
 
 std::string StoreKeyText(ArchiveKind kind, int64_t key) {

@@ -58,9 +58,9 @@ public:
 
     // Inserts the controller or brings its row up to date (by MAC).
     virtual bool PutController(const StoreController& controller) = 0;
-    virtual bool FindController(const std::string& mac, StoreController& out) = 0;
+    bool FindController(const std::string& mac, StoreController& out);
     // Every controller held, by MAC.
-    virtual bool Controllers(std::vector<StoreController>& out) = 0;
+    bool Controllers(std::vector<StoreController>& out) { return QueryControllers(nullptr, out); }
 
     // The records of one or more whole replies, in one transaction: a key already
     // held is left alone, except that an intact record replaces a held one whose
@@ -82,6 +82,8 @@ public:
     const std::string& errorText() const { return error_; }
 
 protected:
+    // The controllers held, by MAC: all of them, or the one of `mac` (none when unknown).
+    virtual bool QueryControllers(const std::string* mac, std::vector<StoreController>& out) = 0;
     std::string error_;
 };
 

@@ -195,20 +195,13 @@ void Collector::CollectEvents(ArchiveKind kind, CollectedKind& out) {
     }
     // Reads `count` records from `first` into the store.
     auto read = [&](uint32_t first, uint64_t count) {
-        Sink sink(store_, clock_, controller_.mac, kind, first, 0);
-        fetch.CollectInto(&sink);
-        EventFetchResult r;
-        fetch.ByIndex(a, first, int(std::min<uint64_t>(count, INT32_MAX)), r);
-        if (!sink.Flush()) {
-            StoreFailed();
-            r.end = ReadEnd::kFileError;
-        }
-        out.added += sink.added;
-        out.requests += r.requests;
-        if (r.end == ReadEnd::kEmpty && r.records.empty()) r.end = ReadEnd::kComplete;
-        out.end = r.end;
-        out.ok = r.end == ReadEnd::kComplete || r.end == ReadEnd::kEmpty;
-        return out.ok;
+        return SinkRead(kind, first, 0, out, [&](Sink& sink, int& requests) {
+            fetch.CollectInto(&sink);
+            EventFetchResult r;
+            fetch.ByIndex(a, first, int(std::min<uint64_t>(count, INT32_MAX)), r);
+            requests = r.requests;
+            return r.end == ReadEnd::kEmpty && r.records.empty() ? ReadEnd::kComplete : r.end;
+        });
     };
     if (from <= newest && !read(uint32_t(from), newest - from + 1)) return;
     std::vector<int64_t> bad;
@@ -233,6 +226,22 @@ bool Collector::FirstIndexSince(ArchiveKind kind, uint32_t oldest, uint32_t newe
     return true;
 }
 
+bool Collector::SinkRead(ArchiveKind kind, uint32_t firstIndex, int64_t lastKey, CollectedKind& out,
+                         const std::function<ReadEnd(Sink&, int&)>& read) {
+    Sink sink(store_, clock_, controller_.mac, kind, firstIndex, lastKey);
+    int requests = 0;
+    ReadEnd end = read(sink, requests);
+    if (!sink.Flush()) {
+        StoreFailed();
+        end = ReadEnd::kFileError;
+    }
+    out.added += sink.added;
+    out.requests += requests;
+    out.end = end;
+    out.ok = end == ReadEnd::kComplete || end == ReadEnd::kEmpty;
+    return out.ok;
+}
+
 void Collector::CollectPeriod(ArchiveKind kind, CollectedKind& out) {
     const ChromTableKind ck = ChromKindOfArchive(kind);
     KindSummary held;
@@ -245,19 +254,13 @@ void Collector::CollectPeriod(ArchiveKind kind, CollectedKind& out) {
     const int64_t now = SecondsOfPacked(io_.image().Data(2));
     ChromFetch fetch(io_, ui_, bar_, clock_, folder_);
     auto read = [&](int64_t from, int64_t to, int64_t lastKey) {
-        Sink sink(store_, clock_, controller_.mac, kind, 0, lastKey);
-        fetch.CollectInto(&sink);
-        ChromFetchResult r;
-        fetch.ByPeriod(ck, PackedOfSeconds(from), PackedOfSeconds(to), r);
-        if (!sink.Flush()) {
-            StoreFailed();
-            r.end = ReadEnd::kFileError;
-        }
-        out.added += sink.added;
-        out.requests += r.requests;
-        out.end = r.end;
-        out.ok = r.end == ReadEnd::kComplete || r.end == ReadEnd::kEmpty;
-        return out.ok;
+        return SinkRead(kind, 0, lastKey, out, [&](Sink& sink, int& requests) {
+            fetch.CollectInto(&sink);
+            ChromFetchResult r;
+            fetch.ByPeriod(ck, PackedOfSeconds(from), PackedOfSeconds(to), r);
+            requests = r.requests;
+            return r.end;
+        });
     };
     const int64_t from = held.held > 0 ? held.last + 1 : sinceSet_ ? since_ : windowStart;
     if (from <= now && !read(from, now, held.held > 0 ? held.last : from - 1)) return;
@@ -284,19 +287,13 @@ void Collector::CollectRange(ArchiveKind kind, CollectedKind& out) {
         ShortPeriod p;
         std::memcpy(p.start, first, width);
         std::memcpy(p.end, last, width);
-        Sink sink(store_, clock_, controller_.mac, kind, 0, held.last);
-        fetch.CollectInto(&sink);
-        ChromFetchResult r;
-        fetch.ByRange(ck, p, r);
-        if (!sink.Flush()) {
-            StoreFailed();
-            r.end = ReadEnd::kFileError;
-        }
-        out.added += sink.added;
-        out.requests += r.requests;
-        out.end = r.end;
-        out.ok = r.end == ReadEnd::kComplete || r.end == ReadEnd::kEmpty;
-        return out.ok;
+        return SinkRead(kind, 0, held.last, out, [&](Sink& sink, int& requests) {
+            fetch.CollectInto(&sink);
+            ChromFetchResult r;
+            fetch.ByRange(ck, p, r);
+            requests = r.requests;
+            return r.end;
+        });
     };
     auto before = [&](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, width) < 0; };
     uint8_t first[6];

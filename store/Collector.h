@@ -18,6 +18,7 @@
 //   }
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,11 @@ private:
     // The index of the first event at or after `since_`, by halving [oldest, newest].
     bool FirstIndexSince(ArchiveKind kind, uint32_t oldest, uint32_t newest, uint64_t& first);
     void StoreFailed();
+    // One read into the store: `read` points a fetch at the sink, reads, sets the
+    // exchanges it took and returns how it ended; `out` takes the sum. False when
+    // the read or the store failed.
+    bool SinkRead(ArchiveKind kind, uint32_t firstIndex, int64_t lastKey, CollectedKind& out,
+                  const std::function<ReadEnd(Sink&, int&)>& read);
     // The summary held and the keys held with a failed check; false (told, `out.ok`
     // cleared) when the store fails.
     bool Held(ArchiveKind kind, KindSummary& held, CollectedKind& out);

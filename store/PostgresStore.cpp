@@ -178,16 +178,6 @@ public:
         return Ok(r, PGRES_COMMAND_OK);
     }
 
-    bool FindController(const std::string& mac, StoreController& out) override {
-        std::vector<StoreController> all;
-        if (!Query(&mac, all)) return false;
-        if (all.empty()) return Fail("no controller " + mac + " in the store");
-        out = all.front();
-        return true;
-    }
-
-    bool Controllers(std::vector<StoreController>& out) override { return Query(nullptr, out); }
-
     bool PutRecords(const std::string& mac, ArchiveKind kind, const StoreRecord* records, size_t count,
                     int& added) override {
         added = 0;
@@ -384,7 +374,7 @@ private:
         id = ids_[mac] = r.Int(0, 0);
         return true;
     }
-    bool Query(const std::string* mac, std::vector<StoreController>& out) {
+    bool QueryControllers(const std::string* mac, std::vector<StoreController>& out) override {
         out.clear();
         Params p;
         if (mac) p.Text(*mac);

@@ -115,16 +115,6 @@ public:
         return Done(s);
     }
 
-    bool FindController(const std::string& mac, StoreController& out) override {
-        std::vector<StoreController> all;
-        if (!Query(&mac, all)) return false;
-        if (all.empty()) return Fail("no controller " + mac + " in the store");
-        out = all.front();
-        return true;
-    }
-
-    bool Controllers(std::vector<StoreController>& out) override { return Query(nullptr, out); }
-
     bool PutRecords(const std::string& mac, ArchiveKind kind, const StoreRecord* records, size_t count,
                     int& added) override {
         added = 0;
@@ -297,7 +287,7 @@ private:
         s.Reset();
         return true;
     }
-    bool Query(const std::string* mac, std::vector<StoreController>& out) {
+    bool QueryControllers(const std::string* mac, std::vector<StoreController>& out) override {
         out.clear();
         Statement& s = Prepared(mac ? "SELECT mac, type, hardware, software, address, name, image FROM controller"
                                       " WHERE mac=?1"

@@ -1,5 +1,5 @@
 // Runs a program with arguments, collecting its exit status, stdout and stderr;
-// and the two ways the command-line tests look at what it wrote.
+// and the ways the command-line tests look at what it wrote.
 #pragma once
 #include <fcntl.h>
 #include <poll.h>
@@ -21,6 +21,16 @@ inline std::vector<std::string> Lines(const std::string& s) {
     std::istringstream in(s);
     for (std::string l; std::getline(in, l);) v.push_back(l);
     return v;
+}
+
+// The tab-separated cells of one line of output.
+inline std::vector<std::string> Cells(const std::string& line) {
+    std::vector<std::string> cells;
+    size_t from = 0;
+    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
+        cells.push_back(line.substr(from, tab - from));
+    cells.push_back(line.substr(from));
+    return cells;
 }
 
 // The bytes of a file ("" when it cannot be read).

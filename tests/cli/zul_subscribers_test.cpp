@@ -37,15 +37,6 @@ uint16_t FreePort() {
     return ntohs(a.sin_port);
 }
 
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> cells;
-    size_t from = 0;
-    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-        cells.push_back(line.substr(from, tab - from));
-    cells.push_back(line.substr(from));
-    return cells;
-}
-
 // A subscriber's block of the output: its status cells and the lines that follow.
 struct Block {
     std::vector<std::string> status;  // "ok" or "failed", MESSAGE

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "core/support/Links.h"
-#include "core/support/SteppingClock.h"
+#include "core/support/TestClocks.h"
 
 namespace zul::test {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 // Records what the engine asks of the driver, by the ioctl's name.
 class RecordingPort : public SerialPort {
 public:
-    explicit RecordingPort(SteppingClock& clock) : clock_(clock) {}
+    explicit RecordingPort(VirtualClock& clock) : clock_(clock) {}
     bool OpenComPort(int, int, int, int, int, int, int, bool, bool) override {
         calls.push_back("open");
         return open = openErrno == 0;
@@ -68,11 +68,11 @@ public:
     bool open = false;
 
 private:
-    SteppingClock& clock_;
+    VirtualClock& clock_;
 };
 
 struct Line {
-    SteppingClock clock{1000000000};
+    VirtualClock clock{0, 1000000000, 45000};  // only the waits move it
     Qrtbox box{1};
     RecordingPort* port = new RecordingPort(clock);
     Line() {

@@ -2,8 +2,10 @@
 // exactly, whatever else the machine is doing, and cost the test no time.
 //   SkippingClock: real time plus every wait asked for, which passes at once; for
 //                  code that also waits on real sockets and lines.
-//   VirtualClock:  time that moves only when the code waits or reads it (a microsecond
-//                  a reading); for code whose every wait goes through the clock.
+//   VirtualClock:  time that moves only when the code waits or reads it (a tick a
+//                  reading: a microsecond, a millisecond for the fuzzers, so that every
+//                  deadline passes at once; none, for time that only waits move);
+//                  for code whose every wait goes through the clock.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -25,13 +27,18 @@ public:
 
 class VirtualClock : public Clock {
 public:
-    // Each reading moves time on by a microsecond, as real time would: a loop that
-    // waits for a deadline by reading the clock still reaches it.
-    int64_t MonotonicNs() const override { return now += kTickNs; }
-    double LocalNow() const override { return 46000.0; }
+    explicit VirtualClock(int64_t tickNs = 1000, int64_t startNs = 1000000000, double localNow = 46000.0)
+        : now(startNs), tickNs_(tickNs), localNow_(localNow) {}
+    // Each reading moves time on by a tick, as real time would: a loop that waits
+    // for a deadline by reading the clock still reaches it.
+    int64_t MonotonicNs() const override { return now += tickNs_; }
+    double LocalNow() const override { return localNow_; }
     void WaitUntil(int64_t untilNs) const override { now = std::max(now, untilNs); }
-    static constexpr int64_t kTickNs = 1000;
-    mutable int64_t now = 1000000000;
+    mutable int64_t now;
+
+private:
+    int64_t tickNs_;
+    double localNow_;
 };
 
 }  // namespace zul::test
