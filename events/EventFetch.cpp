@@ -123,8 +123,8 @@ bool EventFetch::Finish(EventArchive a, ArchiveReadResult& read, const uint8_t* 
     out.end = read.end;
     out.archiveError = read.archiveError;
     // The serial number of the chromatograph, for the live view; its outcome does
-    // not matter here.
-    if (U32(io_.image().Field(41, 0)) == 0) {
+    // not matter here. A read into the store opens no view.
+    if (!sink_ && U32(io_.image().Field(41, 0)) == 0) {
         const uint8_t req[3] = {41, 0, 1};
         io_.ReadFields(req, bar_, true);
     }

@@ -18,9 +18,11 @@ namespace zul {
 namespace {
 
 constexpr int64_t kHour = 3600, kDay = 86400;
-// Records held with a failed check asked for again per kind and collection: a
-// record damaged in the controller stays damaged, and every exchange costs.
-constexpr size_t kMendPerCollection = 8;
+// Records held with a failed check asked for again per collection, all kinds
+// together: a record damaged in the controller stays damaged, and every exchange
+// costs. Of the oldest few held per kind, those the controller still has are asked.
+constexpr int kMendPerCollection = 3;
+constexpr size_t kBadLooked = 64;
 // A record whose damaged copy came this many times is not asked for again.
 constexpr int kCopiesOfBad = 3;
 constexpr uint8_t kEmptyArchive[6] = {1, 1, 1, 0, 0, 0};
@@ -93,7 +95,8 @@ private:
 
 Collector::Collector(TableIo& io, UserInterface& ui, StatusBar* bar, const class Clock& clock,
                      std::string programFolder, ArchiveStore& store)
-    : io_(io), ui_(ui), bar_(bar), clock_(clock), folder_(std::move(programFolder)), store_(store) {}
+    : io_(io), ui_(ui), bar_(bar), clock_(clock), folder_(std::move(programFolder)), store_(store),
+      mendLeft_(kMendPerCollection) {}
 
 bool Collector::Begin() {
     const TableImage& image = io_.image();
@@ -156,8 +159,18 @@ bool Collector::Held(ArchiveKind kind, KindSummary& held, CollectedKind& out) {
     return out.ok = false;
 }
 
+bool Collector::Mend() {
+    if (mendLeft_ <= 0) return false;
+    --mendLeft_;
+    return true;
+}
+
 bool Collector::BadKeys(ArchiveKind kind, std::vector<int64_t>& keys, CollectedKind& out) {
-    if (store_.BadKeys(controller_.mac, kind, kMendPerCollection, kCopiesOfBad, keys)) return true;
+    if (mendLeft_ <= 0) {
+        keys.clear();
+        return true;
+    }
+    if (store_.BadKeys(controller_.mac, kind, kBadLooked, kCopiesOfBad, keys)) return true;
     StoreFailed();
     return out.ok = false;
 }
@@ -207,7 +220,7 @@ void Collector::CollectEvents(ArchiveKind kind, CollectedKind& out) {
     std::vector<int64_t> bad;
     if (!BadKeys(kind, bad, out)) return;
     for (int64_t key : bad)
-        if (key >= int64_t(oldest) && uint64_t(key) < from && !read(uint32_t(key), 1)) return;
+        if (key >= int64_t(oldest) && uint64_t(key) < from && Mend() && !read(uint32_t(key), 1)) return;
 }
 
 bool Collector::FirstIndexSince(ArchiveKind kind, uint32_t oldest, uint32_t newest, uint64_t& first) {
@@ -267,7 +280,7 @@ void Collector::CollectPeriod(ArchiveKind kind, CollectedKind& out) {
     std::vector<int64_t> bad;
     if (!BadKeys(kind, bad, out)) return;
     for (int64_t key : bad)
-        if (key >= windowStart && key < from && !read(key, key, key - 1)) return;
+        if (key >= windowStart && key < from && Mend() && !read(key, key, key - 1)) return;
 }
 
 void Collector::CollectRange(ArchiveKind kind, CollectedKind& out) {
@@ -306,7 +319,8 @@ void Collector::CollectRange(ArchiveKind kind, CollectedKind& out) {
     if (!BadKeys(kind, bad, out)) return;
     for (int64_t key : bad) {
         const PackedDateTime at = PackedOfSeconds(key);
-        if (!before(at.data(), range.oldest) && before(at.data(), first) && !read(at.data(), at.data())) return;
+        if (!before(at.data(), range.oldest) && before(at.data(), first) && Mend() && !read(at.data(), at.data()))
+            return;
     }
 }
 

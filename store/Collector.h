@@ -3,9 +3,9 @@
 // controller's oldest and newest; the others by period, hour or day from the last
 // moment held); the first collection of a kind takes the whole window the
 // controller still holds, or what lies from `since`. Records held from earlier
-// collections with a failed check are asked for again (a few per kind and
-// collection) while the controller still has them, until an intact copy replaces
-// them or three damaged copies have come. Every read goes through the event and chromatograph fetches
+// collections with a failed check are asked for again (three per collection, all
+// kinds together) while the controller still has them, until an intact copy
+// replaces them or three damaged copies have come. Every read goes through the event and chromatograph fetches
 // (the one archive reader); each reply is committed to the store as it arrives.
 //
 //   // identity and base tables read first (IdentifyController, ReadBaseTables)
@@ -78,6 +78,8 @@ private:
     // cleared) when the store fails.
     bool Held(ArchiveKind kind, KindSummary& held, CollectedKind& out);
     bool BadKeys(ArchiveKind kind, std::vector<int64_t>& keys, CollectedKind& out);
+    // True, and one less left, while this collection may still ask for a damaged record again.
+    bool Mend();
 
     TableIo& io_;
     UserInterface& ui_;
@@ -89,6 +91,7 @@ private:
     int64_t since_ = 0;
     bool sinceSet_ = false;
     bool clockRead_ = false, oldestRead_ = false;
+    int mendLeft_;  // damaged records this collection may still ask for again
 };
 
 }  // namespace zul
