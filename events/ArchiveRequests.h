@@ -9,16 +9,15 @@
 #include <cstdint>
 
 #include "events/ArchiveReader.h"
+#include "tables/ArchiveHeader.h"
 #include "tables/Dtfun.h"
 
 namespace zul {
 
 enum EventArchive : uint8_t { kEventsDiagnostic = 0, kEventsIntervention = 1 };
 
-constexpr int kDiagnosticRecordSize = 22;
-constexpr int kInterventionRecordSize = 24;
-
-inline int EventRecordSize(EventArchive a) { return a == kEventsDiagnostic ? kDiagnosticRecordSize : kInterventionRecordSize; }
+// The bytes of one record, from the table of the archive kinds.
+inline int EventRecordSize(EventArchive a) { return KindInfo(a == kEventsDiagnostic ? kArchAla : kArchAud).recordSize; }
 // Records per command-7 or command-8 reply: 11 diagnostic, 10 intervention records.
 inline int EventsPerReply(EventArchive a) { return a == kEventsDiagnostic ? 11 : 10; }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/Qrtbox.h"
+#include "tables/ArchiveHeader.h"
 #include "shell/Suplfunc.h"
 #include "tables/Stringi.h"
 #include "tables/TableImage.h"
@@ -122,7 +123,7 @@ std::string InterventionValue(int t, int f, const uint8_t* v, const TableImage& 
 
 EventRow DecodeIntervention(const uint8_t* r, const TableImage& image, bool* badCheck) {
     EventRow row;
-    const bool bad = Crc16(r, kInterventionRecordSize) != 0;
+    const bool bad = Crc16(r, uint16_t(KindInfo(kArchAud).recordSize)) != 0;
     if (badCheck) *badCheck = bad;
     if (bad) {
         row[0] = "   ***";

@@ -12,8 +12,6 @@ namespace zul {
 
 class TableImage;
 
-constexpr int kInterventionRecordSize = 24;
-
 // How a value of a field is rendered.
 enum class ValueKind : uint8_t {
     None,       // never shown (passwords, descriptions)

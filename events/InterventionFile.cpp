@@ -6,6 +6,7 @@
 #include "events/DiagnosticDecoder.h"
 #include "events/InterventionDecoder.h"
 #include "measurements/Completeness.h"
+#include "tables/ArchiveHeader.h"
 
 namespace zul {
 
@@ -72,7 +73,7 @@ InterventionView InterventionViewFromRecords(int mode, const ArchiveFileHeader& 
     if (n) std::memcpy(v.firstDate, records, 3);
     for (uint32_t i = 0; i < n; ++i) {
         bool bad = false;
-        v.rows.push_back(DecodeIntervention(records + size_t(i) * kInterventionRecordSize, image, &bad));
+        v.rows.push_back(DecodeIntervention(records + size_t(i) * size_t(KindInfo(kArchAud).recordSize), image, &bad));
         v.anyBad = v.anyBad || bad;
     }
     return v;
