@@ -285,7 +285,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, message);
         test::RecordingUi ui;
-        uint8_t t15[7] = {1, 5, 1, 0, 10, 3, 0};
+        uint8_t t15[8] = {1, 5, 1, 0, 10, 3, 0, 0};  // the editor works on the whole 8 bytes
         TFormConWMT d(t15, kFileMode, &ui);
         d.show();
         d.CbTimeout->setEditText(QString());
