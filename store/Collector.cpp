@@ -1,7 +1,10 @@
 #include "store/Collector.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "events/EventFetch.h"
 #include "link/Qrtbox.h"
@@ -39,22 +42,23 @@ std::string TrimmedName(const uint8_t* field, size_t size) {
 
 }  // namespace
 
-// Commits the replies' records to the store as the reader takes them: each reply at
-// once, unless the last commit is less than kCommitGapNs old; then it goes with the
-// next reply's, or with Flush at the end of the read. A transaction holds whole
-// replies only, and a fast link does not wait on a commit per reply.
+// Commits the replies' records to the store as the reader takes them, on a thread
+// of its own so that the link does not wait on the store: a reply goes to the
+// store at once when the last commit is done, else with the replies that come
+// while it runs. A transaction holds whole replies only, and at most one is under
+// way; the store is not used by anyone else while a sink lives.
 class Collector::Sink : public ArchiveReplySink {
 public:
-    Sink(ArchiveStore& store, const class Clock& clock, const std::string& mac, ArchiveKind kind, uint32_t firstIndex,
-         int64_t lastKey)
-        : store_(store), clock_(clock), mac_(mac), kind_(kind), first_(firstIndex), lastKey_(lastKey) {}
+    Sink(ArchiveStore& store, const std::string& mac, ArchiveKind kind, uint32_t firstIndex, int64_t lastKey)
+        : store_(store), mac_(mac), kind_(kind), first_(firstIndex), lastKey_(lastKey) {}
+    ~Sink() override { Flush(); }
 
     bool TakeReply(const uint8_t* records, int count, uint32_t before) override {
         const ArchiveKindInfo& k = KindInfo(kind_);
         const int size = k.recordSize;
         for (int i = 0; i < count; ++i) {
             const uint8_t* rec = records + size_t(i) * size_t(size);
-            StoreRecord& r = pending_.emplace_back();
+            StoreRecord& r = taken_.emplace_back();
             r.bytes.assign(rec, rec + size);
             r.intact = Crc16(rec, uint16_t(size)) == 0;
             const bool dated = IsValidPacked(rec);
@@ -63,34 +67,68 @@ public:
             r.key = k.byIndex ? int64_t(first_) + before + i : dated ? r.moment : lastKey_ + 1;
             if (!k.byIndex) lastKey_ = r.key;
         }
-        const int64_t now = clock_.MonotonicNs();
-        return now - lastCommitNs_ < kCommitGapNs || Commit(now);
+        std::unique_lock lock(mutex_);
+        if (failed_) return false;
+        if (!busy_) HandOver(lock);
+        return true;
     }
-    // Commits what is held back; false when the store failed.
-    bool Flush() { return !failed && (pending_.empty() || Commit(clock_.MonotonicNs())); }
+    // Waits for everything taken to be committed; false when the store failed.
+    bool Flush() {
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [this] { return !busy_; });
+        if (!taken_.empty() && !failed_) {
+            HandOver(lock);
+            done_.wait(lock, [this] { return !busy_; });
+        }
+        if (writer_.joinable()) {
+            stop_ = true;
+            work_.notify_one();
+            lock.unlock();
+            writer_.join();
+            lock.lock();
+        }
+        return !failed_;
+    }
 
-    int added = 0;
-    bool failed = false;
+    int added = 0;  // read after Flush
 
 private:
-    static constexpr int64_t kCommitGapNs = 20'000'000;
-    bool Commit(int64_t now) {
-        int n = 0;
-        if (!store_.PutRecords(mac_, kind_, pending_.data(), pending_.size(), n)) return !(failed = true);
-        added += n;
-        pending_.clear();
-        lastCommitNs_ = now;
-        return true;
+    // Gives what was taken to the writer (started on the first reply).
+    void HandOver(std::unique_lock<std::mutex>&) {
+        committing_.swap(taken_);
+        taken_.clear();
+        busy_ = true;
+        if (!writer_.joinable()) writer_ = std::thread([this] { Write(); });
+        work_.notify_one();
+    }
+    void Write() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [this] { return busy_ || stop_; });
+            if (!busy_) return;
+            lock.unlock();
+            int n = 0;
+            const bool ok = store_.PutRecords(mac_, kind_, committing_.data(), committing_.size(), n);
+            lock.lock();
+            added += n;
+            failed_ = failed_ || !ok;
+            committing_.clear();
+            busy_ = false;
+            done_.notify_all();
+        }
     }
 
     ArchiveStore& store_;
-    const class Clock& clock_;
     std::string mac_;
     ArchiveKind kind_;
     uint32_t first_;
     int64_t lastKey_;
-    int64_t lastCommitNs_ = INT64_MIN / 2;
-    std::vector<StoreRecord> pending_;
+    std::vector<StoreRecord> taken_;       // the reader's, under the lock once handed over
+    std::vector<StoreRecord> committing_;  // the writer's while busy_
+    std::mutex mutex_;
+    std::condition_variable work_, done_;
+    bool busy_ = false, stop_ = false, failed_ = false;
+    std::thread writer_;
 };
 
 Collector::Collector(TableIo& io, UserInterface& ui, StatusBar* bar, const class Clock& clock,
@@ -241,7 +279,7 @@ bool Collector::FirstIndexSince(ArchiveKind kind, uint32_t oldest, uint32_t newe
 
 bool Collector::SinkRead(ArchiveKind kind, uint32_t firstIndex, int64_t lastKey, CollectedKind& out,
                          const std::function<ReadEnd(Sink&, int&)>& read) {
-    Sink sink(store_, clock_, controller_.mac, kind, firstIndex, lastKey);
+    Sink sink(store_, controller_.mac, kind, firstIndex, lastKey);
     int requests = 0;
     ReadEnd end = read(sink, requests);
     if (!sink.Flush()) {
